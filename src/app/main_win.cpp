@@ -1,2 +1,52 @@
+// Entry point: one instance per logon session, then the main window and its message loop.
 #include <windows.h>
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+
+#include <cstdlib>
+
+#include "app/frm_swiftlane_win.h"
+#include "app/services_win.h"
+#include "ui/widgets_win.h"
+#include "ui/window_thread_win.h"
+
+namespace {
+
+void SeedRandom() {
+  LARGE_INTEGER counter{};
+  if (QueryPerformanceCounter(&counter))
+    std::srand(static_cast<unsigned>(counter.QuadPart));
+  else
+    std::srand(GetTickCount());
+}
+
+// Creating the mutex first closes the gap between a test and a creation: of two starts at
+// the same moment exactly one creates it. The handle is held, never released, until the
+// process ends; the system then releases it.
+bool AnotherInstanceRuns() {
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, L"SwiftlaneMutex");
+  const DWORD err = GetLastError();
+  if (!mutex) return err == ERROR_ACCESS_DENIED;  // it exists, made by an instance we cannot open
+  return err == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  SeedRandom();
+  if (AnotherInstanceRuns()) ExitProcess(0);
+
+  using namespace swiftlane;
+  ui::Application().Initialize();
+  ui::InstallWindowThread();
+  // The services and the window live to the end of the process: closing the window ends
+  // it, and background threads must never see them destroyed.
+  auto* services = new TSystemServices();
+  auto* form = new TFrmSwiftlane(nullptr, *services);
+  ui::Application().SetMainForm(form);
+  form->OnDestroy = [] {
+    ui::CloseWindowThread();
+    PostQuitMessage(0);
+  };
+  form->Show();
+  ui::Application().Run();
+  ExitProcess(0);
+}

@@ -1,0 +1,711 @@
+#include "ui/widgets_win.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <atomic>
+
+namespace swiftlane::ui {
+namespace {
+
+constexpr wchar_t kControlClass[] = L"SwiftlaneControl";
+std::atomic<DispatchExceptionHandler> g_dispatchHandler{nullptr};
+
+HINSTANCE Instance() { return GetModuleHandleW(nullptr); }
+
+ATOM RegisterCustomClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = Instance();
+  wc.hCursor = cursor;
+  wc.lpszClassName = name;
+  return RegisterClassExW(&wc);
+}
+
+void FillRectColor(HDC dc, const RECT& r, unsigned rgb) {
+  SetDCBrushColor(dc, ToColorRef(rgb));
+  FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+}  // namespace
+
+void SetDispatchExceptionHandler(DispatchExceptionHandler handler) { g_dispatchHandler = handler; }
+
+void HandleDispatchException(std::exception_ptr e) {
+  if (auto h = g_dispatchHandler.load()) {
+    h(e);
+    return;
+  }
+  // Nobody took it: end as any unhandled C++ exception does.
+  std::terminate();
+}
+
+// ---- TComponent ------------------------------------------------------------------------
+
+TComponent::TComponent(TComponent* owner, Text name) : owner_(owner), name_(std::move(name)) {}
+
+TComponent::~TComponent() { FreeComponents(); }
+
+void TComponent::FreeComponents() {
+  while (!owned_.empty()) {
+    auto last = std::move(owned_.back());
+    owned_.pop_back();
+    last.reset();
+  }
+}
+
+TComponent* TComponent::FindComponent(const Text& name) const {
+  for (const auto& c : owned_)
+    if (c->Name() == name) return c.get();
+  return nullptr;
+}
+
+// ---- TControl --------------------------------------------------------------------------
+
+TControl::TControl(TComponent* owner, Text name, TControl* parent, TRect bounds)
+    : TComponent(owner, std::move(name)), parent_(parent), bounds_(bounds) {
+  if (parent_) parent_->children_.push_back(this);
+}
+
+TControl::~TControl() {
+  destroying_ = true;
+  if (hwnd_) {
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+    DestroyWindow(hwnd_);
+    hwnd_ = nullptr;
+  }
+  if (parent_) {
+    auto& v = parent_->children_;
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+  }
+}
+
+void TControl::RegisterClasses() {
+  static const bool done = [] {
+    RegisterCustomClass(kControlClass, &TControl::WndProc, LoadCursorW(nullptr, IDC_ARROW));
+    return true;
+  }();
+  (void)done;
+}
+
+void TControl::Attach(HWND hwnd) {
+  hwnd_ = hwnd;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+RECT TControl::ScaledRect() const {
+  return RECT{Scale(bounds_.left), Scale(bounds_.top), Scale(bounds_.left + bounds_.width),
+              Scale(bounds_.top + bounds_.height)};
+}
+
+void TControl::CreateCustom(DWORD style, DWORD exStyle) {
+  RegisterClasses();
+  const RECT r = ScaledRect();
+  CreateWindowExW(exStyle, kControlClass, L"", style | WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0),
+                  r.left, r.top, r.right - r.left, r.bottom - r.top, parent_ ? parent_->Handle() : nullptr,
+                  nullptr, Instance(), this);
+}
+
+void TControl::CreateNative(const wchar_t* cls, DWORD style, DWORD exStyle, const Text& text) {
+  const RECT r = ScaledRect();
+  HWND h = CreateWindowExW(exStyle, cls, win::W(text), style | WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0),
+                           r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           parent_ ? parent_->Handle() : nullptr, nullptr, Instance(), nullptr);
+  if (h) {
+    Attach(h);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
+  }
+}
+
+LRESULT CALLBACK TControl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+  try {
+    if (msg == WM_NCCREATE) {
+      auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+      if (auto* self = static_cast<TControl*>(cs->lpCreateParams)) self->Attach(hwnd);
+    }
+    auto* self = reinterpret_cast<TControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCDESTROY) {
+      SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+      if (self) self->hwnd_ = nullptr;
+      return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+    if (!self || self->destroying_) return DefWindowProcW(hwnd, msg, wp, lp);
+    return self->HandleMessage(msg, wp, lp);
+  } catch (...) {
+    HandleDispatchException(std::current_exception());
+    return 0;
+  }
+}
+
+LRESULT TControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      RECT client;
+      GetClientRect(hwnd_, &client);
+      // Paint into a bitmap first so that nothing flickers.
+      HDC mem = CreateCompatibleDC(dc);
+      HBITMAP bmp = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
+      HGDIOBJ oldBmp = SelectObject(mem, bmp);
+      HGDIOBJ oldFont = SelectObject(mem, Font());
+      FillBackground(mem, client);
+      Paint(mem, client);
+      BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
+      SelectObject(mem, oldFont);
+      SelectObject(mem, oldBmp);
+      DeleteObject(bmp);
+      DeleteDC(mem);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_COMMAND:
+      if (lp) {
+        auto* child = reinterpret_cast<TControl*>(GetWindowLongPtrW(reinterpret_cast<HWND>(lp), GWLP_USERDATA));
+        if (child && child->parent_ == this) child->HandleCommand(HIWORD(wp));
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
+      HDC dc = reinterpret_cast<HDC>(wp);
+      SetBkColor(dc, ToColorRef(Color()));
+      SetTextColor(dc, ToColorRef(FontColor()));
+      SetDCBrushColor(dc, ToColorRef(Color()));
+      return reinterpret_cast<LRESULT>(GetStockObject(DC_BRUSH));
+    }
+    case WM_LBUTTONUP:
+      if (OnClick && enabled_) {
+        POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        if (PtInRect(&client, pt)) Click();
+      }
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+void TControl::Paint(HDC, const RECT&) {}
+
+void TControl::FillBackground(HDC dc, const RECT& r) const { FillRectColor(dc, r, Color()); }
+
+unsigned TControl::Color() const {
+  if (hasColor_ || !parent_) return color_;
+  return parent_->Color();
+}
+
+void TControl::SetBounds(const TRect& r) {
+  bounds_ = r;
+  if (hwnd_) {
+    const RECT s = ScaledRect();
+    SetWindowPos(hwnd_, nullptr, s.left, s.top, s.right - s.left, s.bottom - s.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void TControl::SetVisible(bool v) {
+  visible_ = v;
+  if (hwnd_) ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
+}
+
+void TControl::SetEnabled(bool e) {
+  enabled_ = e;
+  if (hwnd_) EnableWindow(hwnd_, e);
+  Invalidate();
+}
+
+void TControl::SetFont(const TFontSpec& f) {
+  font_ = f;
+  hasFont_ = true;
+  FontChanged();
+}
+
+void TControl::SetParentFont() {
+  hasFont_ = false;
+  FontChanged();
+}
+
+const TFontSpec& TControl::FontSpec() const {
+  if (hasFont_ || !parent_) return font_;
+  return parent_->FontSpec();
+}
+
+HFONT TControl::Font() const {
+  if (!hasFont_ && parent_) return parent_->Font();
+  const int dpi = Dpi();
+  if (!hfont_ || hfontDpi_ != dpi) {
+    const TFontSpec& f = font_;
+    hfont_.reset(CreateFontW(-MulDiv(f.height, dpi, 96), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                             f.antialiased ? ANTIALIASED_QUALITY : CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                             win::W(f.face)));
+    hfontDpi_ = dpi;
+  }
+  return static_cast<HFONT>(hfont_.get());
+}
+
+void TControl::FontChanged() {
+  if (hwnd_) {
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd_, cls, 32);
+    if (lstrcmpiW(cls, kControlClass) != 0) SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), TRUE);
+    Invalidate();
+  }
+  for (TControl* c : children_)
+    if (!c->hasFont_) c->FontChanged();
+}
+
+int TControl::Dpi() const {
+  if (!hwnd_) return parent_ ? parent_->Dpi() : 96;
+  const UINT dpi = GetDpiForWindow(hwnd_);
+  return dpi ? static_cast<int>(dpi) : 96;
+}
+
+void TControl::Invalidate() const {
+  if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+void TControl::Click() {
+  if (OnClick) OnClick(*this);
+}
+
+void TControl::UpdateMetrics() {
+  SetBounds(bounds_);
+  hfont_.reset();
+  FontChanged();
+  for (TControl* c : children_) c->UpdateMetrics();
+}
+
+std::vector<TControl*> TControl::ChildControls() const { return children_; }
+
+// ---- TForm -----------------------------------------------------------------------------
+
+TForm::TForm(TComponent* owner, Text name, const wchar_t* windowClass, int clientWidth, int clientHeight)
+    : TControl(owner, std::move(name), nullptr, TRect{0, 0, clientWidth, clientHeight}),
+      clientWidth_(clientWidth),
+      clientHeight_(clientHeight) {
+  CreateForm(windowClass);
+}
+
+TForm::~TForm() {
+  // Windows first (children see their objects alive), then the components.
+  destroying_ = true;
+  if (hwnd_) {
+    HWND h = hwnd_;
+    DestroyWindow(h);
+  }
+  FreeComponents();
+}
+
+void TForm::CreateForm(const wchar_t* windowClass) {
+  static const bool registered = [windowClass] {
+    RegisterCustomClass(windowClass, &TControl::WndProc, LoadCursorW(nullptr, IDC_ARROW));
+    return true;
+  }();
+  (void)registered;
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  CreateWindowExW(WS_EX_APPWINDOW, windowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, clientWidth_,
+                  clientHeight_, nullptr, nullptr, Instance(), this);
+  Relayout();
+}
+
+Text TForm::Caption() const {
+  if (!hwnd_) return {};
+  const int n = GetWindowTextLengthW(hwnd_);
+  std::wstring buf(static_cast<size_t>(n) + 1, L'\0');
+  const int got = GetWindowTextW(hwnd_, buf.data(), n + 1);
+  return win::U(buf.c_str(), static_cast<size_t>(std::max(got, 0)));
+}
+
+void TForm::SetCaption(const Text& c) {
+  if (hwnd_) SetWindowTextW(hwnd_, win::W(c));
+}
+
+void TForm::Relayout() {
+  if (!hwnd_) return;
+  // The client area is fixed; the outer size follows the frame at this DPI.
+  const UINT dpi = static_cast<UINT>(Dpi());
+  RECT r{0, 0, MulDiv(clientWidth_, static_cast<int>(dpi), 96), MulDiv(clientHeight_, static_cast<int>(dpi), 96)};
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+  const DWORD ex = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+  AdjustWindowRectExForDpi(&r, style, FALSE, ex, dpi);
+  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::Show() {
+  if (!hwnd_) return;
+  if (!shown_) {
+    // Centred on the screen at first show.
+    RECT wr;
+    GetWindowRect(hwnd_, &wr);
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &mi);
+    const int w = wr.right - wr.left, h = wr.bottom - wr.top;
+    const int x = mi.rcWork.left + (mi.rcWork.right - mi.rcWork.left - w) / 2;
+    const int y = mi.rcWork.top + (mi.rcWork.bottom - mi.rcWork.top - h) / 2;
+    SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    shown_ = true;
+  }
+  ShowWindow(hwnd_, SW_SHOW);
+  UpdateWindow(hwnd_);
+}
+
+void TForm::Close() {
+  if (hwnd_) PostMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+void TForm::UpdateMetrics() {
+  Relayout();
+  TControl::UpdateMetrics();
+}
+
+LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CLOSE:
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      if (OnDestroy) OnDestroy();
+      return 0;
+    case WM_DPICHANGED: {
+      // Keep the suggested position; the size follows from the fixed client area.
+      const RECT* s = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(hwnd_, nullptr, s->left, s->top, s->right - s->left, s->bottom - s->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      for (TControl* c : ChildControls()) c->UpdateMetrics();
+      hfont_.reset();
+      Relayout();
+      InvalidateRect(hwnd_, nullptr, TRUE);
+      return 0;
+    }
+    case WM_SIZE:
+      return 0;
+    default:
+      break;
+  }
+  return TControl::HandleMessage(msg, wp, lp);
+}
+
+// ---- Simple kinds ------------------------------------------------------------------------
+
+TPanel::TPanel(TComponent* owner, Text name, TControl* parent, TRect bounds)
+    : TControl(owner, std::move(name), parent, bounds) {
+  CreateCustom(WS_CLIPCHILDREN);
+}
+
+void TCardPanel::SetActiveCardIndex(int index) {
+  active_ = index;
+  for (TControl* c : ChildControls())
+    if (auto* card = dynamic_cast<TCard*>(c)) card->SetVisible(card->CardIndex() == index);
+}
+
+TLabel::TLabel(TComponent* owner, Text name, TControl* parent, TRect bounds, Text caption, Align align)
+    : TControl(owner, std::move(name), parent, bounds), caption_(std::move(caption)), align_(align) {
+  CreateCustom(0);
+}
+
+void TLabel::SetCaption(const Text& c) {
+  caption_ = c;
+  Invalidate();
+}
+
+void TLabel::Paint(HDC dc, const RECT& client) {
+  RECT r = client;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ToColorRef(FontColor()));
+  UINT fmt = DT_NOPREFIX | DT_SINGLELINE | DT_TOP;
+  fmt |= align_ == Align::Center ? DT_CENTER : DT_LEFT;
+  DrawTextW(dc, win::W(caption_), static_cast<int>(caption_.size()), &r, fmt);
+}
+
+TGroupBox::TGroupBox(TComponent* owner, Text name, TControl* parent, TRect bounds, Text caption)
+    : TControl(owner, std::move(name), parent, bounds), caption_(std::move(caption)) {
+  CreateCustom(WS_CLIPCHILDREN);
+}
+
+void TGroupBox::SetCaption(const Text& c) {
+  caption_ = c;
+  Invalidate();
+}
+
+void TGroupBox::Paint(HDC dc, const RECT& client) {
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  const int mid = tm.tmHeight / 2;
+  RECT frame{client.left, client.top + mid, client.right, client.bottom};
+  SetDCPenColor(dc, RGB(0xDC, 0xDC, 0xDC));
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+  Rectangle(dc, frame.left, frame.top, frame.right, frame.bottom);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  // The caption interrupts the top line.
+  SIZE sz{};
+  GetTextExtentPoint32W(dc, win::W(caption_), static_cast<int>(caption_.size()), &sz);
+  const int x = Scale(8);
+  RECT textBg{x - 2, client.top, x + sz.cx + 2, client.top + tm.tmHeight};
+  FillBackground(dc, textBg);
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ToColorRef(FontColor()));
+  TextOutW(dc, x, client.top, win::W(caption_), static_cast<int>(caption_.size()));
+}
+
+TCheckBox::TCheckBox(TComponent* owner, Text name, TControl* parent, TRect bounds, Text caption)
+    : TControl(owner, std::move(name), parent, bounds) {
+  CreateNative(L"BUTTON", BS_AUTOCHECKBOX, 0, caption);
+}
+
+Text TCheckBox::Caption() const {
+  if (!hwnd_) return {};
+  wchar_t buf[512] = {};
+  const int n = GetWindowTextW(hwnd_, buf, 512);
+  return win::U(buf, static_cast<size_t>(std::max(n, 0)));
+}
+
+void TCheckBox::SetCaption(const Text& c) {
+  if (hwnd_) SetWindowTextW(hwnd_, win::W(c));
+}
+
+bool TCheckBox::Checked() const { return hwnd_ && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void TCheckBox::SetChecked(bool checked) {
+  if (Checked() == checked) return;
+  SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  Click();
+}
+
+void TCheckBox::HandleCommand(WORD code) {
+  if (code == BN_CLICKED) Click();
+}
+
+// ---- Styled buttons ----------------------------------------------------------------------
+
+TStyledButton::TStyledButton(TComponent* owner, Text name, TControl* parent, TRect bounds, Text caption)
+    : TControl(owner, std::move(name), parent, bounds), caption_(std::move(caption)) {
+  CreateCustom(0);
+}
+
+void TStyledButton::SetCaption(const Text& c) {
+  caption_ = c;
+  Invalidate();
+}
+
+void TStyledButton::SetDown(bool down) {
+  if (down && group_ != 0 && Parent()) {
+    for (TControl* c : Parent()->ChildControls()) {
+      auto* b = dynamic_cast<TStyledButton*>(c);
+      if (b && b != this && b->group_ == group_ && b->down_) {
+        b->down_ = false;
+        b->Invalidate();
+      }
+    }
+  }
+  down_ = down;
+  Invalidate();
+}
+
+LRESULT TStyledButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_LBUTTONDOWN:
+      pressed_ = true;
+      SetCapture(hwnd_);
+      Invalidate();
+      return 0;
+    case WM_LBUTTONUP: {
+      const bool wasPressed = pressed_;
+      pressed_ = false;
+      if (GetCapture() == hwnd_) ReleaseCapture();
+      Invalidate();
+      POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+      RECT client;
+      GetClientRect(hwnd_, &client);
+      if (wasPressed && Enabled() && PtInRect(&client, pt)) Click();
+      return 0;
+    }
+    case WM_CAPTURECHANGED:
+      pressed_ = false;
+      Invalidate();
+      return 0;
+    default:
+      return TControl::HandleMessage(msg, wp, lp);
+  }
+}
+
+void TStyledButton::Paint(HDC dc, const RECT& client) {
+  // Plain rounded button: accent outline when up, accent fill when down or pressed.
+  const bool filled = down_ || pressed_;
+  const unsigned edge = Enabled() ? kAccent : 0xC0C0C0;
+  SetDCPenColor(dc, ToColorRef(edge));
+  SetDCBrushColor(dc, ToColorRef(filled ? edge : Color()));
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+  const int d = Scale(radius_) * 2;
+  RoundRect(dc, client.left, client.top, client.right, client.bottom, d, d);
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+  RECT r = client;
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ToColorRef(filled ? kWhite : edge));
+  DrawTextW(dc, win::W(caption_), static_cast<int>(caption_.size()), &r,
+            DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+TStyledToolbar::TStyledToolbar(TComponent* owner, Text name, TControl* parent, TRect bounds, int buttonWidth,
+                               int buttonHeight, int indent)
+    : TControl(owner, std::move(name), parent, bounds),
+      buttonWidth_(buttonWidth),
+      buttonHeight_(buttonHeight),
+      indent_(indent) {
+  CreateCustom(WS_CLIPCHILDREN);
+}
+
+TStyledToolButton& TStyledToolbar::AddButton(TComponent* owner, Text name, Text caption) {
+  auto& b = owner->Add<TStyledToolButton>(std::move(name), this, std::move(caption));
+  b.SetCornerRadius(4);
+  buttons_.push_back(&b);
+  Arrange();
+  return b;
+}
+
+void TStyledToolbar::Arrange() {
+  int x = indent_;
+  for (TStyledToolButton* b : buttons_) {
+    if (!b->Visible()) continue;
+    b->SetBounds(TRect{x, 0, buttonWidth_, buttonHeight_});
+    x += buttonWidth_;
+  }
+}
+
+// ---- Activity indicator ----------------------------------------------------------------
+
+TActivityIndicator::TActivityIndicator(TComponent* owner, Text name, TControl* parent, TRect bounds,
+                                       unsigned frameMs)
+    : TControl(owner, std::move(name), parent, bounds), frameMs_(frameMs) {
+  CreateCustom(0);
+}
+
+void TActivityIndicator::SetAnimate(bool on) {
+  animate_ = on;
+  UpdateTimer();
+}
+
+void TActivityIndicator::UpdateTimer() {
+  // No timer runs while the indicator is hidden or still.
+  const bool want = animate_ && Visible() && hwnd_;
+  if (want && !timerOn_) {
+    SetTimer(hwnd_, 1, frameMs_, nullptr);
+    timerOn_ = true;
+  } else if (!want && timerOn_) {
+    KillTimer(hwnd_, 1);
+    timerOn_ = false;
+  }
+}
+
+LRESULT TActivityIndicator::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_TIMER:
+      frame_ = (frame_ + 1) % 1000;
+      Invalidate();
+      return 0;
+    case WM_SHOWWINDOW:
+      // The timer follows visibility; the new state is in wp.
+      if (!wp && timerOn_) {
+        KillTimer(hwnd_, 1);
+        timerOn_ = false;
+      }
+      break;
+    default:
+      break;
+  }
+  LRESULT r = TControl::HandleMessage(msg, wp, lp);
+  if (msg == WM_SHOWWINDOW && wp) {
+    if (animate_ && !timerOn_) {
+      SetTimer(hwnd_, 1, frameMs_, nullptr);
+      timerOn_ = true;
+    }
+  }
+  return r;
+}
+
+void TActivityIndicator::Paint(HDC dc, const RECT& client) {
+  // Eight dots on a circle; the bright one moves on each frame.
+  const int cx = (client.left + client.right) / 2, cy = (client.top + client.bottom) / 2;
+  const int radius = (client.right - client.left) / 2 - Scale(4);
+  const int dot = std::max(2, Scale(3));
+  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
+  static const int kx[8] = {0, 71, 100, 71, 0, -71, -100, -71};
+  static const int ky[8] = {-100, -71, 0, 71, 100, 71, 0, -71};
+  for (int i = 0; i < 8; ++i) {
+    const int age = (frame_ - i + 8) % 8;
+    const int grey = std::min(0xD0, age * 0x1C);
+    SetDCBrushColor(dc, RGB(grey, grey, grey));
+    const int x = cx + kx[i] * radius / 100, y = cy + ky[i] * radius / 100;
+    Ellipse(dc, x - dot, y - dot, x + dot + 1, y + dot + 1);
+  }
+  SelectObject(dc, oldBrush);
+  SelectObject(dc, oldPen);
+}
+
+// ---- Mark-up label and image -----------------------------------------------------------
+
+TMarkupLabel::TMarkupLabel(TComponent* owner, Text name, TControl* parent, TRect bounds)
+    : TControl(owner, std::move(name), parent, bounds) {
+  CreateCustom(0);
+}
+
+void TMarkupLabel::SetMarkupText(const Text& t) {
+  text_ = t;
+  Invalidate();
+}
+
+TImage::TImage(TComponent* owner, Text name, TControl* parent, TRect bounds)
+    : TControl(owner, std::move(name), parent, bounds) {
+  CreateCustom(0);
+}
+
+LRESULT TImage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_SETCURSOR && LOWORD(lp) == HTCLIENT) {
+    SetCursor(LoadCursorW(nullptr, IDC_HAND));
+    return TRUE;
+  }
+  return TControl::HandleMessage(msg, wp, lp);
+}
+
+// ---- Application -------------------------------------------------------------------------
+
+TApplication& Application() {
+  // Lives to the end of the process; never destroyed under a running thread.
+  static TApplication* app = new TApplication();
+  return *app;
+}
+
+void TApplication::Initialize() {
+  if (!comInitialized_) comInitialized_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&icc);
+}
+
+TApplication::~TApplication() {
+  if (comInitialized_) CoUninitialize();
+}
+
+void TApplication::Run() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+}  // namespace swiftlane::ui

@@ -1,0 +1,361 @@
+// Our small widget layer: components with an owner, a name and an optional caption, and
+// the window kinds the main window is made of. Native controls where Windows has them
+// (check boxes), our own painting elsewhere. Positions and sizes are pixels at 96 DPI;
+// each control scales them to its window's DPI.
+#pragma once
+
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "system/win_handles_win.h"
+
+namespace swiftlane::ui {
+
+using Text = std::u16string;
+
+struct TRect {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct TFontSpec {
+  Text face;
+  int height = 12;  // character height in pixels at 96 DPI
+  bool bold = false;
+  bool antialiased = false;
+};
+
+// Colours as 0xRRGGBB.
+constexpr unsigned kWhite = 0xFFFFFF;
+constexpr unsigned kBlack = 0x000000;
+constexpr unsigned kAccent = 0x3D84DD;
+inline COLORREF ToColorRef(unsigned rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }
+
+class TComponent;
+using TNotifyEvent = std::function<void(TComponent& Sender)>;
+
+// Exceptions that leave an event handler are caught at our dispatch boundary (they must not
+// unwind through the system's frames) and handed here; the crash reporter installs itself.
+using DispatchExceptionHandler = void (*)(std::exception_ptr);
+void SetDispatchExceptionHandler(DispatchExceptionHandler handler);
+void HandleDispatchException(std::exception_ptr e);
+
+class TComponent {
+ public:
+  TComponent(TComponent* owner, Text name);
+  virtual ~TComponent();
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  const Text& Name() const { return name_; }
+  TComponent* Owner() const { return owner_; }
+  // The components this one owns, in the order they were created.
+  const std::vector<std::unique_ptr<TComponent>>& Components() const { return owned_; }
+  TComponent* FindComponent(const Text& name) const;
+
+  virtual bool HasCaption() const { return false; }
+  virtual Text Caption() const { return {}; }
+  virtual void SetCaption(const Text&) {}
+
+  // Creates a component owned by this one.
+  template <typename T, typename... Args>
+  T& Add(Args&&... args) {
+    auto p = std::make_unique<T>(this, std::forward<Args>(args)...);
+    T& r = *p;
+    owned_.push_back(std::move(p));
+    return r;
+  }
+
+ protected:
+  // Destroys owned components, newest first.
+  void FreeComponents();
+
+ private:
+  TComponent* owner_;
+  Text name_;
+  std::vector<std::unique_ptr<TComponent>> owned_;
+};
+
+class TControl : public TComponent {
+ public:
+  TControl(TComponent* owner, Text name, TControl* parent, TRect bounds);
+  ~TControl() override;
+
+  HWND Handle() const { return hwnd_; }
+  TControl* Parent() const { return parent_; }
+  const TRect& Bounds() const { return bounds_; }
+  void SetBounds(const TRect& r);
+
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool e);
+
+  unsigned Color() const;  // background, the parent's unless set
+  void SetColor(unsigned rgb) { color_ = rgb; hasColor_ = true; Invalidate(); }
+  unsigned FontColor() const { return fontColor_; }
+  void SetFontColor(unsigned rgb) { fontColor_ = rgb; Invalidate(); }
+  // A control without a font of its own uses its parent's.
+  void SetFont(const TFontSpec& f);
+  void SetParentFont();
+  bool HasOwnFont() const { return hasFont_; }
+  const TFontSpec& FontSpec() const;
+  HFONT Font() const;
+
+  int Dpi() const;
+  int Scale(int v) const { return MulDiv(v, Dpi(), 96); }
+
+  void Invalidate() const;
+  // Runs OnClick as a user's click does.
+  virtual void Click();
+  TNotifyEvent OnClick;
+
+  // Window procedure of our own classes; the default paints the background.
+  virtual LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // WM_COMMAND notifications of native children arrive here.
+  virtual void HandleCommand(WORD) {}
+  // Re-applies position and font after a DPI change.
+  virtual void UpdateMetrics();
+  std::vector<TControl*> ChildControls() const;
+
+ protected:
+  void CreateCustom(DWORD style, DWORD exStyle = 0);
+  void CreateNative(const wchar_t* cls, DWORD style, DWORD exStyle, const Text& text);
+  virtual void Paint(HDC dc, const RECT& client);
+  void FillBackground(HDC dc, const RECT& r) const;
+  RECT ScaledRect() const;
+  // The custom class's window procedure with the dispatch boundary.
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+  static void RegisterClasses();
+  void Attach(HWND hwnd);
+
+  HWND hwnd_ = nullptr;
+  bool destroying_ = false;
+
+ private:
+  void FontChanged();
+
+  TControl* parent_;
+  TRect bounds_;
+  bool visible_ = true;
+  bool enabled_ = true;
+  bool hasColor_ = false;
+  unsigned color_ = kWhite;
+  unsigned fontColor_ = kBlack;
+  bool hasFont_ = false;
+  TFontSpec font_;
+  mutable win::unique_gdi hfont_;
+  mutable int hfontDpi_ = 0;
+  std::vector<TControl*> children_;
+  friend class TForm;
+};
+
+class TForm : public TControl {
+ public:
+  // A top-level window with a fixed client area (pixels at 96 DPI).
+  TForm(TComponent* owner, Text name, const wchar_t* windowClass, int clientWidth, int clientHeight);
+  ~TForm() override;
+
+  bool HasCaption() const override { return true; }
+  Text Caption() const override;
+  void SetCaption(const Text& c) override;
+
+  void Show();
+  void Close();
+  // Called once the window is destroyed (the main form then ends the message loop).
+  std::function<void()> OnDestroy;
+
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void UpdateMetrics() override;
+
+ protected:
+  void CreateForm(const wchar_t* windowClass);
+
+ private:
+  void Relayout();
+  int clientWidth_, clientHeight_;
+  bool shown_ = false;
+};
+
+class TPanel : public TControl {
+ public:
+  TPanel(TComponent* owner, Text name, TControl* parent, TRect bounds);
+};
+
+class TCard : public TPanel {
+ public:
+  TCard(TComponent* owner, Text name, TControl* parent, TRect bounds, int index)
+      : TPanel(owner, std::move(name), parent, bounds), index_(index) {}
+  int CardIndex() const { return index_; }
+
+ private:
+  int index_;
+};
+
+// Shows one of its cards at a time.
+class TCardPanel : public TPanel {
+ public:
+  using TPanel::TPanel;
+  void SetActiveCardIndex(int index);
+  int ActiveCardIndex() const { return active_; }
+
+ private:
+  int active_ = 0;
+};
+
+class TLabel : public TControl {
+ public:
+  enum class Align { Left, Center };
+  TLabel(TComponent* owner, Text name, TControl* parent, TRect bounds, Text caption, Align align = Align::Left);
+  bool HasCaption() const override { return true; }
+  Text Caption() const override { return caption_; }
+  void SetCaption(const Text& c) override;
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override;
+
+ private:
+  Text caption_;
+  Align align_;
+};
+
+class TGroupBox : public TControl {
+ public:
+  TGroupBox(TComponent* owner, Text name, TControl* parent, TRect bounds, Text caption);
+  bool HasCaption() const override { return true; }
+  Text Caption() const override { return caption_; }
+  void SetCaption(const Text& c) override;
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override;
+
+ private:
+  Text caption_;
+};
+
+// A native check box. Setting the state from code runs OnClick when the state changes,
+// as a user's click does.
+class TCheckBox : public TControl {
+ public:
+  TCheckBox(TComponent* owner, Text name, TControl* parent, TRect bounds, Text caption);
+  bool HasCaption() const override { return true; }
+  Text Caption() const override;
+  void SetCaption(const Text& c) override;
+  bool Checked() const;
+  void SetChecked(bool checked);
+  void HandleCommand(WORD code) override;
+};
+
+// Push and tool buttons that paint themselves and can stay down. Setting one down
+// releases any other button of the same parent and group that is down.
+class TStyledButton : public TControl {
+ public:
+  TStyledButton(TComponent* owner, Text name, TControl* parent, TRect bounds, Text caption);
+  bool HasCaption() const override { return true; }
+  Text Caption() const override { return caption_; }
+  void SetCaption(const Text& c) override;
+  bool Down() const { return down_; }
+  void SetDown(bool down);
+  int GroupIndex() const { return group_; }
+  void SetGroupIndex(int g) { group_ = g; }
+  void SetCornerRadius(int r) { radius_ = r; Invalidate(); }
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override;
+
+ private:
+  Text caption_;
+  bool down_ = false;
+  bool pressed_ = false;
+  bool hot_ = false;
+  int group_ = 0;
+  int radius_ = 6;
+};
+
+class TStyledToolButton : public TStyledButton {
+ public:
+  TStyledToolButton(TComponent* owner, Text name, TControl* parent, Text caption)
+      : TStyledButton(owner, std::move(name), parent, TRect{0, 0, 70, 30}, std::move(caption)) {}
+};
+
+// Lays its visible tool buttons out from the left, one after the other.
+class TStyledToolbar : public TControl {
+ public:
+  TStyledToolbar(TComponent* owner, Text name, TControl* parent, TRect bounds, int buttonWidth,
+                 int buttonHeight, int indent);
+  TStyledToolButton& AddButton(TComponent* owner, Text name, Text caption);
+  void Arrange();
+
+ private:
+  std::vector<TStyledToolButton*> buttons_;
+  int buttonWidth_, buttonHeight_, indent_;
+};
+
+// Animated dots shown while work is under way; its timer runs only while animating.
+class TActivityIndicator : public TControl {
+ public:
+  TActivityIndicator(TComponent* owner, Text name, TControl* parent, TRect bounds, unsigned frameMs);
+  bool Animate() const { return animate_; }
+  void SetAnimate(bool on);
+  int Frame() const { return frame_; }
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override;
+
+ private:
+  void UpdateTimer();
+  unsigned frameMs_;
+  bool animate_ = false;
+  bool timerOn_ = false;
+  int frame_ = 0;
+};
+
+// A label whose text carries mark-up; it keeps the text for its painter.
+class TMarkupLabel : public TControl {
+ public:
+  TMarkupLabel(TComponent* owner, Text name, TControl* parent, TRect bounds);
+  const Text& MarkupText() const { return text_; }
+  void SetMarkupText(const Text& t);
+
+ private:
+  Text text_;
+};
+
+// A picture that can be clicked; shows the hand cursor.
+class TImage : public TControl {
+ public:
+  TImage(TComponent* owner, Text name, TControl* parent, TRect bounds);
+  LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+// The application object: COM on the window thread, the main form, the message loop.
+class TApplication {
+ public:
+  // Initialises COM on this thread as a single-threaded apartment and the common controls.
+  void Initialize();
+  ~TApplication();
+  void SetMainForm(TForm* form) { mainForm_ = form; }
+  TForm* MainForm() const { return mainForm_; }
+  HWND Handle() const { return mainForm_ ? mainForm_->Handle() : nullptr; }
+  const Text& Title() const { return title_; }
+  void SetTitle(const Text& t) { title_ = t; }
+  // Each top-level form shows its own taskbar button.
+  bool MainFormOnTaskbar = true;
+  // Runs the message loop until the main form is destroyed.
+  void Run();
+
+ private:
+  TForm* mainForm_ = nullptr;
+  Text title_;
+  bool comInitialized_ = false;
+};
+
+TApplication& Application();
+
+}  // namespace swiftlane::ui
