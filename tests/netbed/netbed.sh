@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Network bed: runs a command under Wine in a network namespace whose adapters the caller
+# chooses, so Wine's WMI and IP helper report exactly those.
+#
+#   netbed.sh [--link NAME ADDRS]... -- COMMAND [ARGS...]
+#
+# Each --link adds a veth adapter NAME (in the order given, which is the order Windows
+# lists them in) with ADDRS: comma-separated addresses with prefix length, in the order
+# they are configured, or "-" for none. IPv6 is off in the namespace and on every adapter,
+# so the first configured address is IPv4, except on an adapter given an IPv6 address.
+# The peer ends live in a second namespace, out of Wine's sight.
+#
+# The bed has its own Wine prefix (NETBED_PREFIX, default $SWIFTLANE_BINARY_DIR/netbed/wineprefix)
+# with the stand-in connection manager installed; its wineserver is started inside the
+# namespace by the first Wine process and ended before the bed is torn down, since Wine's
+# services see the adapters of the namespace their server was started in.
+# Needs root (namespaces); exits 77 when not root.
+set -euo pipefail
+
+if [ "$(id -u)" != 0 ]; then
+  echo "netbed: needs root to create network namespaces" >&2
+  exit 77
+fi
+: "${SWIFTLANE_BINARY_DIR:?run through wine-run.sh --env}"
+: "${SWIFTLANE_SOURCE_DIR:?run through wine-run.sh --env}"
+
+links=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --link) links+=("$2" "$3"); shift 3 ;;
+    --) shift; break ;;
+    *) echo "netbed: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+[ $# -gt 0 ] || { echo "netbed: no command" >&2; exit 2; }
+
+export WINEPREFIX="${NETBED_PREFIX:-$SWIFTLANE_BINARY_DIR/netbed/wineprefix}"
+export WINEARCH=win64
+export WINEDEBUG="${WINEDEBUG:--all}"
+ns="swl-nb-$$"
+far="$ns-far"
+
+stop_wineserver() { wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true; }
+
+cleanup() {
+  # The server must be gone before the next bed starts one in its own namespace.
+  stop_wineserver
+  ip netns del "$ns" 2>/dev/null || true
+  ip netns del "$far" 2>/dev/null || true
+}
+
+# The prefix is made once per build tree; the fake component is refreshed on every run so a
+# rebuilt one is what the tests use.
+mkdir -p "$(dirname "$WINEPREFIX")"
+exec 8>"$WINEPREFIX.lock"
+flock 8
+stop_wineserver
+if [ ! -f "$WINEPREFIX/.swiftlane-ready" ]; then
+  rm -rf "$WINEPREFIX"
+  wineboot -i >/dev/null 2>&1 8>&-
+  bash "$SWIFTLANE_SOURCE_DIR/tests/harness/prefix.d/20-fake-netshell.sh" >/dev/null 8>&-
+  stop_wineserver
+  touch "$WINEPREFIX/.swiftlane-ready"
+fi
+dll="$SWIFTLANE_BINARY_DIR/tests/fakenetshell/netshell.dll"
+[ -f "$dll" ] && cp "$dll" "$WINEPREFIX/drive_c/windows/system32/netshell.dll"
+
+trap cleanup EXIT
+ip netns add "$ns"
+ip netns add "$far"
+ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+for ((i = 0; i < ${#links[@]}; i += 2)); do
+  name="${links[i]}"
+  addrs="${links[i + 1]}"
+  peer="p$((i / 2))"
+  ip -n "$ns" link add "$name" type veth peer name "$peer" netns "$far"
+  ip netns exec "$ns" sysctl -qw "net.ipv6.conf.$name.disable_ipv6=1"
+  if [ "$addrs" != "-" ]; then
+    IFS=, read -r -a list <<<"$addrs"
+    for a in "${list[@]}"; do
+      if [[ "$a" == *:* ]]; then
+        ip netns exec "$ns" sysctl -qw "net.ipv6.conf.$name.disable_ipv6=0"
+        ip -n "$ns" addr add "$a" dev "$name" nodad
+      else
+        ip -n "$ns" addr add "$a" dev "$name"
+      fi
+    done
+  fi
+  ip -n "$ns" link set "$name" up
+  ip -n "$far" link set "$peer" up
+done
+
+export NETBED_NAMESPACE="$ns"
+set +e
+ip netns exec "$ns" "$@" 8>&-
+rc=$?
+set -e
+exit "$rc"
