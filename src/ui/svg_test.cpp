@@ -231,6 +231,40 @@ TEST(SvgParser, HostileSizesAreBounded) {
   EXPECT_TRUE(ParseSvg(deep));
 }
 
+std::string SourceDir() {
+  if (const char* dir = std::getenv("SWIFTLANE_SOURCE_DIR"); dir && *dir) return dir;
+  std::string here = __FILE__;
+  for (int up = 0; up < 3; ++up) here = here.substr(0, here.find_last_of("/\\"));
+  return here;
+}
+
+TEST(SvgParser, ShippedLogo) {
+  std::ifstream in(SourceDir() + "/resources/logo.svg", std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_FALSE(text.empty());
+  const auto doc = ParseSvg(text);
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(doc->viewX, 0);
+  EXPECT_EQ(doc->viewY, 0);
+  EXPECT_EQ(doc->viewWidth, 287.985);
+  EXPECT_EQ(doc->viewHeight, 92.996);
+  std::set<TRgb> fills;
+  for (const auto& shape : doc->shapes) {
+    fills.insert(shape.fill);
+    for (const auto& contour : shape.contours) {
+      EXPECT_GE(contour.size(), 3u);
+      for (const TPointF& p : contour) {
+        EXPECT_GE(p.x, -1e-6);
+        EXPECT_LE(p.x, 287.985 + 1e-6);
+        EXPECT_GE(p.y, -1e-6);
+        EXPECT_LE(p.y, 92.996 + 1e-6);
+      }
+    }
+  }
+  EXPECT_EQ(fills, (std::set<TRgb>{0x32A3F2, 0xFFFFFF}));
+  EXPECT_GT(doc->shapes.size(), 10u);  // the badge, its mark and the letters
+}
+
 TEST(SvgFit, KeepsProportionsAndCentres) {
   TSvgDocument logo;
   logo.viewWidth = 287.985, logo.viewHeight = 92.996;

@@ -38,6 +38,12 @@ TEST(TranslateUnit, EmbeddedCatalogueIsTheShippedFileByteForByte) {
   EXPECT_EQ(ReadRcData(GetModuleHandleW(nullptr), L"NO_SUCH_RESOURCE"), "");
 }
 
+TEST(Resources, LogoIsEmbeddedAsItShips) {
+  const std::string file = ReadSourceFile("resources/logo.svg");
+  ASSERT_FALSE(file.empty());
+  EXPECT_TRUE(ReadRcData(GetModuleHandleW(nullptr), L"LOGO") == file);
+}
+
 TEST(TranslateUnit, LoadsTheCatalogueAtStartUp) {
   StartTranslateUnit();
   EXPECT_EQ(AppCatalogue().Lines().size(), 127u);
