@@ -68,18 +68,21 @@ dll="$SWIFTLANE_BINARY_DIR/tests/fakenetshell/netshell.dll"
 trap cleanup EXIT
 ip netns add "$ns"
 ip netns add "$far"
-ip netns exec "$ns" sysctl -qw net.ipv6.conf.all.disable_ipv6=1 net.ipv6.conf.default.disable_ipv6=1
+# /proc/sys/net shows the namespace of the process that reads it.
+ipv6() { ip netns exec "$ns" sh -c "echo $2 > /proc/sys/net/ipv6/conf/$1/disable_ipv6"; }
+ipv6 all 1
+ipv6 default 1
 for ((i = 0; i < ${#links[@]}; i += 2)); do
   name="${links[i]}"
   addrs="${links[i + 1]}"
   peer="p$((i / 2))"
   ip -n "$ns" link add "$name" type veth peer name "$peer" netns "$far"
-  ip netns exec "$ns" sysctl -qw "net.ipv6.conf.$name.disable_ipv6=1"
+  ipv6 "$name" 1
   if [ "$addrs" != "-" ]; then
     IFS=, read -r -a list <<<"$addrs"
     for a in "${list[@]}"; do
       if [[ "$a" == *:* ]]; then
-        ip netns exec "$ns" sysctl -qw "net.ipv6.conf.$name.disable_ipv6=0"
+        ipv6 "$name" 0
         ip -n "$ns" addr add "$a" dev "$name" nodad
       else
         ip -n "$ns" addr add "$a" dev "$name"
