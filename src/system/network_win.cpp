@@ -163,7 +163,8 @@ class WmiAdapterRows : public IAdapterRows {
     const Fetch fetched = NextObject(adapters_.get(), object);
     if (fetched != Fetch::Item) return fetched;
     unique_variant index;
-    if (object->Get(L"Index", 0, index.get(), nullptr, nullptr) == WBEM_S_NO_ERROR && V_VT(index.get()) == VT_NULL) {
+    if (object->Get(L"Index", 0, index.get(), nullptr, nullptr) != WBEM_S_NO_ERROR) return Fetch::Item;
+    if (V_VT(index.get()) == VT_NULL) {
       row.indexIsNull = true;
       return Fetch::Item;
     }

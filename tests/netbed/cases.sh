@@ -88,6 +88,13 @@ inside() {
     no_adapter)
       discover_expect "no adapter at all" 0
       ;;
+    wmi_unavailable)
+      export WINEDLLOVERRIDES="mscoree,mshtml,wbemprox="
+      local out
+      out="$(probe discover sta)"
+      check "without WMI: found" 0 "$(field found "$out")"
+      check "without WMI: COM left as found" sta "$(field com_after "$out")"
+      ;;
     com_balance)
       local mode out
       for mode in none sta mta; do
@@ -182,6 +189,7 @@ case "$case" in
   no_address) bed --link eth0 - ;;
   no_adapter) bed ;;
   com_balance) bed --link eth0 10.65.1.5/24 ;;
+  wmi_unavailable) bed --link eth0 10.65.1.5/24 ;;
   netshell_switch) bed --link eth0 10.66.1.5/24 --link wlan0 10.66.2.5/24 ;;
   netshell_configured) bed ;;
   netshell_absent) bed --link eth0 10.67.1.5/24 ;;
