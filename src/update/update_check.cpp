@@ -26,6 +26,10 @@ HeaderList UpdateCheckHeaders(const std::u16string& Version, const std::u16strin
   return {{u"User-Version", Version}, {u"User-Language", Language}, {u"User-Debug", u"false"}, {u"User-Union", InstallId}};
 }
 
+HeaderList HoldCommandHeaders(const std::u16string& Version) {
+  return {{u"User-Version", Version}, {u"User-Command", u"hold"}};
+}
+
 bool FetchUpdateReply(const HeaderList& Headers, const SendRequestFn& Send, const SleepFn& Sleep,
                       const ClosingFn& Closing, std::u16string& Reply) {
   for (int attempt = 0; attempt < kUpdateAttempts; ++attempt) {

@@ -20,6 +20,9 @@ using HeaderList = std::vector<std::pair<std::u16string, std::u16string>>;
 HeaderList UpdateCheckHeaders(const std::u16string& Version, const std::u16string& Language,
                               const std::u16string& InstallId);
 
+// The two headers of the hold command that the notice's check box sends.
+HeaderList HoldCommandHeaders(const std::u16string& Version);
+
 inline constexpr int kUpdateAttempts = 60;
 inline constexpr int kUpdateWaitSteps = 100;
 inline constexpr std::uint32_t kUpdateWaitStepMs = 10;

@@ -13,6 +13,8 @@ TEST(UpdateCheckHeaders, FourHeadersInOrder) {
   const HeaderList expected = {
       {u"User-Version", u"1.5.7.0"}, {u"User-Language", u"ko"}, {u"User-Debug", u"false"}, {u"User-Union", u""}};
   EXPECT_EQ(h, expected);
+  const HeaderList hold = {{u"User-Version", u"1.5.7.0"}, {u"User-Command", u"hold"}};
+  EXPECT_EQ(HoldCommandHeaders(u"1.5.7.0"), hold);
 }
 
 // Drives the attempt loop with a scripted service and counts what it did.
