@@ -476,16 +476,18 @@ void TCheckBox::SetCaption(const Text& c) {
   if (hwnd_) SetWindowTextW(hwnd_, win::W(c));
 }
 
-bool TCheckBox::Checked() const { return hwnd_ && SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
-
 void TCheckBox::SetChecked(bool checked) {
-  if (Checked() == checked) return;
-  SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+  if (checked_ == checked) return;
+  checked_ = checked;
+  if (hwnd_) SendMessageW(hwnd_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
   Click();
 }
 
 void TCheckBox::HandleCommand(WORD code) {
-  if (code == BN_CLICKED) Click();
+  if (code != BN_CLICKED) return;
+  // The native box has toggled itself already.
+  checked_ = SendMessageW(hwnd_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+  Click();
 }
 
 // ---- Styled buttons ----------------------------------------------------------------------

@@ -245,9 +245,13 @@ class TCheckBox : public TControl {
   bool HasCaption() const override { return true; }
   Text Caption() const override;
   void SetCaption(const Text& c) override;
-  bool Checked() const;
+  bool Checked() const { return checked_; }
   void SetChecked(bool checked);
   void HandleCommand(WORD code) override;
+
+ private:
+  // Kept here as well as in the native control, so the state never depends on a window.
+  bool checked_ = false;
 };
 
 // Push and tool buttons that paint themselves and can stay down. Setting one down
