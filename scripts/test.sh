@@ -13,6 +13,8 @@ done
 
 ctest --preset host -j "$jobs"
 ctest --preset host-asan -j "$jobs"
+# A short pass of every fuzz target over its seeds (scripts/fuzz.sh runs longer ones).
+bash scripts/fuzz.sh 2
 # The Windows tests create real windows: they need an X display.
 if [ -n "${DISPLAY:-}" ]; then
   ctest --preset windows
