@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "update/install_id_win.h"
+#include "update/update_dialog_win.h"
 #include "update/shell_win.h"
 
 namespace swiftlane {
@@ -306,6 +307,13 @@ TEST(CheckUpdate, ClosingDuringTheWaitsEndsWithoutCallback) {
   EXPECT_EQ(callbacks.load(), 0);
   EXPECT_EQ(sleeps.load(), 150);
   EXPECT_EQ(sends.load(), 2);
+}
+
+TEST(SendHoldCommand, SendsVersionAndCommand) {
+  LoopbackServer server([](const std::string&) { return Response("200 OK", "{}"); });
+  EXPECT_TRUE(SendHoldCommand(server.url("/api.init.php")));
+  const std::string r = server.requests().at(0);
+  EXPECT_NE(r.find("\r\nUser-Version: 1.5.7.0\r\nUser-Command: hold\r\n"), std::string::npos) << r;
 }
 
 TEST(ShellOpen, OpensADocumentWithItsOpenVerb) {
