@@ -10,10 +10,12 @@
 # so the first configured address is IPv4, except on an adapter given an IPv6 address.
 # The peer ends live in a second namespace, out of Wine's sight.
 #
-# The bed has its own Wine prefix (NETBED_PREFIX, default $SWIFTLANE_BINARY_DIR/netbed/wineprefix)
-# with the stand-in connection manager installed; its wineserver is started inside the
-# namespace by the first Wine process and ended before the bed is torn down, since Wine's
-# services see the adapters of the namespace their server was started in.
+# The bed has its own Wine prefix (NETBED_PREFIX, default under $SWIFTLANE_BINARY_DIR/netbed/)
+# with the stand-in connection manager installed; with NETBED_FULL_PREFIX=1 it is prepared
+# by every script of tests/harness/prefix.d, like the build's test prefix. Its wineserver
+# is started inside the namespace by the first Wine process and ended before the bed is
+# torn down, since Wine's services see the adapters of the namespace their server was
+# started in.
 # Needs root (namespaces); exits 77 when not root.
 set -euo pipefail
 
@@ -34,7 +36,16 @@ while [ $# -gt 0 ]; do
 done
 [ $# -gt 0 ] || { echo "netbed: no command" >&2; exit 2; }
 
-export WINEPREFIX="${NETBED_PREFIX:-$SWIFTLANE_BINARY_DIR/netbed/wineprefix}"
+# The adapter tests need only the stand-in connection manager; NETBED_FULL_PREFIX=1 prepares
+# a prefix of its own with every script, for whole program runs in the bed.
+if [ "${NETBED_FULL_PREFIX:-0}" == 1 ]; then
+  prepare=("$SWIFTLANE_SOURCE_DIR"/tests/harness/prefix.d/*.sh)
+  default_prefix="$SWIFTLANE_BINARY_DIR/netbed/wineprefix-full"
+else
+  prepare=("$SWIFTLANE_SOURCE_DIR/tests/harness/prefix.d/20-fake-netshell.sh")
+  default_prefix="$SWIFTLANE_BINARY_DIR/netbed/wineprefix"
+fi
+export WINEPREFIX="${NETBED_PREFIX:-$default_prefix}"
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 ns="swl-nb-$$"
@@ -58,7 +69,9 @@ stop_wineserver
 if [ ! -f "$WINEPREFIX/.swiftlane-ready" ]; then
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 8>&-
-  bash "$SWIFTLANE_SOURCE_DIR/tests/harness/prefix.d/20-fake-netshell.sh" >/dev/null 8>&-
+  for s in "${prepare[@]}"; do
+    bash "$s" >/dev/null 8>&-
+  done
   stop_wineserver
   touch "$WINEPREFIX/.swiftlane-ready"
 fi
