@@ -81,6 +81,11 @@ inside() {
       check "no local IPv4" "" "$(field local "$(probe local)")"
       discover_expect "an address without a dot matches the empty prefix" 1 v6net v6net fd00:64::5
       ;;
+    many_adapters)
+      # More adapters than the first address-list buffer holds: the list is read again, larger.
+      check "local address behind a grown buffer" 10.68.0.1 "$(field local "$(probe local)")"
+      discover_expect "discovery with many adapters" 1 e0 e0 10.68.0.1
+      ;;
     no_address)
       check "no local IPv4" "" "$(field local "$(probe local)")"
       discover_expect "an adapter without addresses is not chosen" 0
@@ -186,6 +191,11 @@ case "$case" in
     bed --link VMware0 10.63.1.5/24 --link eth0 10.63.2.5/24,10.63.1.6/24 --link eth1 10.63.1.7/24,10.63.2.8/24
     ;;
   no_local_ipv4) bed --link eth0 - --link v6net fd00:64::5/64 ;;
+  many_adapters)
+    links=()
+    for i in $(seq 0 39); do links+=(--link "e$i" "10.68.$i.1/24,10.69.$i.1/24,10.70.$i.1/24,10.71.$i.1/24"); done
+    bed "${links[@]}"
+    ;;
   no_address) bed --link eth0 - ;;
   no_adapter) bed ;;
   com_balance) bed --link eth0 10.65.1.5/24 ;;
