@@ -43,24 +43,33 @@ std::wstring Env(const wchar_t* name) {
   return n > 0 && n < 32768 ? std::wstring(buffer, n) : std::wstring();
 }
 
-void Log(const std::string& line) {
-  std::wstring path = Env(L"SWIFTLANE_NETSHELL_LOG");
-  if (path.empty()) path = L"C:\\swiftlane-netshell.log";
-  const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
-  const std::string text = line + "\n";
-  DWORD written = 0;
-  WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-  CloseHandle(file);
-}
-
 std::string GuidString(const GUID& g) {
   char text[40];
   std::snprintf(text, sizeof text, "{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
                 static_cast<unsigned long>(g.Data1), g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2],
                 g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
   return text;
+}
+
+// One line: verb, then the GUID and the connection's position when given. Never throws,
+// since it runs inside COM calls.
+void Log(const char* verb, const GUID* id = nullptr, long position = -1, const char* tail = "") noexcept {
+  try {
+    std::string text = verb;
+    if (id) text += " " + GuidString(*id);
+    if (position >= 0) text += " #" + std::to_string(position);
+    text += tail;
+    text += "\n";
+    std::wstring path = Env(L"SWIFTLANE_NETSHELL_LOG");
+    if (path.empty()) path = L"C:\\swiftlane-netshell.log";
+    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    CloseHandle(file);
+  } catch (...) {
+  }
 }
 
 bool ParseGuid(const std::string& text, GUID& id) {
@@ -112,8 +121,6 @@ std::vector<Entry> ConfiguredEntries() {
   return entries;
 }
 
-std::string Describe(const Entry& e, size_t position) { return GuidString(e.id) + " #" + std::to_string(position); }
-
 void ObjectGone() {
   if (InterlockedDecrement(&g_objects) == 0) Log("AllReleased");
 }
@@ -149,16 +156,16 @@ class Object : public Interface {
 
 class Connection final : public Object<INetConnection> {
  public:
-  Connection(Entry entry, size_t position) : entry_(std::move(entry)), position_(position) {}
+  Connection(Entry entry, long position) : entry_(std::move(entry)), position_(position) {}
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
     return Answer(riid, kConnectionIid, out);
   }
   HRESULT STDMETHODCALLTYPE Connect() override {
-    Log("Connect " + Describe(entry_, position_));
+    Log("Connect", &entry_.id, position_);
     return entry_.result;
   }
   HRESULT STDMETHODCALLTYPE Disconnect() override {
-    Log("Disconnect " + Describe(entry_, position_));
+    Log("Disconnect", &entry_.id, position_);
     return entry_.result;
   }
   HRESULT STDMETHODCALLTYPE Delete() override { return E_NOTIMPL; }
@@ -170,19 +177,19 @@ class Connection final : public Object<INetConnection> {
     if (!out) return E_POINTER;
     *out = nullptr;
     if (entry_.propsFail) {
-      Log("GetProperties " + Describe(entry_, position_) + " failed");
+      Log("GetProperties", &entry_.id, position_, " failed");
       return E_FAIL;
     }
     auto* p = static_cast<NETCON_PROPERTIES*>(CoTaskMemAlloc(sizeof(NETCON_PROPERTIES)));
     if (!p) return E_OUTOFMEMORY;
     ZeroMemory(p, sizeof *p);
     p->guidId = entry_.id;
-    const std::wstring name = L"Fake connection " + std::to_wstring(position_);
-    p->pszwName = static_cast<LPWSTR>(CoTaskMemAlloc((name.size() + 1) * sizeof(wchar_t)));
-    if (p->pszwName) lstrcpyW(p->pszwName, name.c_str());
+    static const wchar_t kName[] = L"Fake connection";
+    p->pszwName = static_cast<LPWSTR>(CoTaskMemAlloc(sizeof kName));
+    if (p->pszwName) lstrcpyW(p->pszwName, kName);
     p->Status = NCS_CONNECTED;
     p->MediaType = NCM_LAN;
-    Log("GetProperties " + Describe(entry_, position_));
+    Log("GetProperties", &entry_.id, position_);
     *out = p;
     return S_OK;
   }
@@ -194,7 +201,7 @@ class Connection final : public Object<INetConnection> {
 
  private:
   Entry entry_;
-  size_t position_;
+  long position_;
 };
 
 class Enumerator final : public Object<IEnumNetConnection> {
@@ -206,10 +213,16 @@ class Enumerator final : public Object<IEnumNetConnection> {
   HRESULT STDMETHODCALLTYPE Next(ULONG count, INetConnection** out, ULONG* fetched) override {
     if (!out || (count > 1 && !fetched)) return E_POINTER;
     ULONG n = 0;
-    while (n < count && next_ < entries_.size()) {
-      out[n] = new Connection(entries_[next_], next_);
-      ++next_;
-      ++n;
+    try {
+      while (n < count && next_ < entries_.size()) {
+        out[n] = new Connection(entries_[next_], static_cast<long>(next_));
+        ++next_;
+        ++n;
+      }
+    } catch (...) {
+      for (ULONG i = 0; i < n; ++i) out[i]->Release();
+      if (fetched) *fetched = 0;
+      return E_OUTOFMEMORY;
     }
     if (fetched) *fetched = n;
     return n == count ? S_OK : S_FALSE;
@@ -239,7 +252,7 @@ class Manager final : public Object<INetConnectionManager> {
   }
   HRESULT STDMETHODCALLTYPE EnumConnections(NETCONMGR_ENUM_FLAGS flags, IEnumNetConnection** out) override {
     if (!out) return E_POINTER;
-    Log("EnumConnections " + std::to_string(static_cast<int>(flags)));
+    Log(flags == NCME_DEFAULT ? "EnumConnections 0" : "EnumConnections other");
     try {
       *out = new Enumerator(ConfiguredEntries());
     } catch (...) {
@@ -300,7 +313,7 @@ HRESULT WINAPI DllCanUnloadNow() { return g_objects == 0 && g_locks == 0 ? S_OK 
 
 void WINAPI NcFreeNetconProperties(NETCON_PROPERTIES* properties) {
   if (!properties) return;
-  Log("Free " + GuidString(properties->guidId));
+  Log("Free", &properties->guidId);
   CoTaskMemFree(properties->pszwName);
   CoTaskMemFree(properties->pszwDeviceName);
   CoTaskMemFree(properties);
