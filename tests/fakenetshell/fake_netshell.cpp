@@ -8,6 +8,11 @@
 //   hexadecimal, that Connect and Disconnect return). Unset: one connection per adapter
 //   the IP helper lists (loopback aside), with that adapter's GUID.
 // SWIFTLANE_NETSHELL_LOG: Windows path of the log; default C:\swiftlane-netshell.log.
+// Log lines, GUIDs in upper case, #n the connection's position in the enumeration:
+//   CreateManager | EnumConnections 0 | GetProperties {GUID} #n [failed] | Free {GUID} |
+//   Connect {GUID} #n | Disconnect {GUID} #n | AllReleased (the last object is gone)
+// A run without the component: WINEDLLOVERRIDES=...,netshell= makes LoadLibraryW fail,
+// as on a Wine prefix that never had it.
 #include <winsock2.h>
 #include <windows.h>
 #include <iphlpapi.h>
