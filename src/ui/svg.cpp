@@ -148,7 +148,7 @@ std::optional<Paint> ParsePaint(std::string_view v) {
       double c;
       if (!r.Number(c)) return std::nullopt;
       if (r.Peek() == '%') r.Skip(), c = c * 255 / 100;
-      rgb = (rgb << 8) | TRgb(std::clamp(std::lround(c), 0L, 255L));
+      rgb = (rgb << 8) | TRgb(std::lround(std::clamp(c, 0.0, 255.0)));
     }
     return Paint{false, rgb};
   }
@@ -319,8 +319,10 @@ class Builder {
  private:
   double Scale() const { return std::max(m_.MaxScale(), 1e-9); }
   int Segments(double estimate) const {
-    if (!std::isfinite(estimate)) return kMaxSegmentsPerCurve;
-    return std::clamp(static_cast<int>(std::ceil(estimate)), 1, kMaxSegmentsPerCurve);
+    // Clamped before the conversion: a huge curve must not overflow the count.
+    if (!(estimate < kMaxSegmentsPerCurve)) return kMaxSegmentsPerCurve;
+    if (!(estimate > 1)) return 1;
+    return static_cast<int>(std::ceil(estimate));
   }
   int ArcSegments(double radius, double sweep) const {
     const double r = radius * Scale();

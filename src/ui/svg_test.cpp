@@ -226,6 +226,16 @@ TEST(SvgParser, HostileSizesAreBounded) {
     for (const auto& c : s.contours) points += c.size();
   EXPECT_LE(points, 1'000'000u);
 
+  // A near-infinite transform asks for absurd segment counts; they are capped.
+  const auto skewed = ParseSvg(
+      "<svg><g transform='skewX(90)'><path d='M0 0 C0 10 10 10 10 0 Q5 5 0 0'/><circle r='5'/>"
+      "<rect width='5' height='5' rx='1'/><path d='M0 0 A5 5 0 0 1 10 0'/></g>"
+      "<path d='M0 0 C1e300 1e300 -1e300 1e300 0 1'/><circle r='1e308' fill='rgb(1e300,-1e300,5)'/></svg>");
+  ASSERT_TRUE(skewed);
+  for (const auto& s : skewed->shapes)
+    for (const auto& c : s.contours) EXPECT_LE(c.size(), 4100u);
+  EXPECT_EQ(skewed->shapes.back().fill, 0xFF0005u);
+
   std::string deep = "<svg>";
   for (int i = 0; i < 100000; ++i) deep += "<g>";
   EXPECT_TRUE(ParseSvg(deep));
