@@ -1,8 +1,15 @@
 #include "app/frm_swiftlane_win.h"
 
-#include <cwctype>
+#include <cstdlib>
+#include <thread>
 
+#include "app/tweak_plan.h"
 #include "service_hosts.h"
+#include "system/reconnect_wait.h"
+#include "ui/translate_form_win.h"
+#include "ui/translate_win.h"
+#include "ui/window_thread_win.h"
+#include "update/version_win.h"
 
 namespace swiftlane {
 namespace {
@@ -72,6 +79,25 @@ bool SameTextAscii(const std::u16string& a, const std::u16string& b) {
 
 std::u16string Link(const std::u16string& pathAndQuery) {
   return u"https://" + std::u16string(build::kLinkHost) + pathAndQuery;
+}
+
+// Source texts of the taglines; the catalogue carries their translations.
+const char16_t* const kTaglines[] = {
+    u"<B>게임 반응 속도</B>를 손쉽게 향상 시킵니다.",
+    u"최적화된 네트워크로 <B>지연 시간을 최소화</B>합니다.",
+    u"간편한 설정으로 <B>게임 속도와 안정성</B>을 동시에 개선합니다.",
+};
+
+// The desktop's icon-title font, as a font spec at 96 DPI.
+ui::TFontSpec DesktopFont(const ui::TFontSpec& fallback) {
+  LOGFONTW lf{};
+  if (!SystemParametersInfoForDpi(SPI_GETICONTITLELOGFONT, sizeof(lf), &lf, 0, 96) || lf.lfFaceName[0] == 0)
+    return fallback;
+  ui::TFontSpec f;
+  f.face = win::U(lf.lfFaceName);
+  f.height = lf.lfHeight < 0 ? -lf.lfHeight : (lf.lfHeight > 0 ? lf.lfHeight : fallback.height);
+  f.bold = lf.lfWeight >= FW_BOLD;
+  return f;
 }
 
 }  // namespace
@@ -178,17 +204,29 @@ void TFrmSwiftlane::BindEvents() {
 }
 
 void TFrmSwiftlane::FormCreate(ui::TComponent&) {
+  // Closes the window when the user accepts an update; a window that is gone is left alone.
+  std::weak_ptr<TFrmSwiftlane*> window = self_;
+  auto updateDone = [window](bool accepted, const std::u16string&) {
+    if (!accepted) return;
+    if (auto w = window.lock()) (*w)->Close();
+  };
+  ui::TranslateForm(*this, u"");
+  SetFont(DesktopFont(FontSpec()));
   Indicator->SetVisible(false);
   BtnDonate->SetVisible(false);
   BtnHead->Arrange();
   PnlMain->SetActiveCardIndex(0);
   ui::Application().SetTitle(Caption());
+  const std::u16string tagline = ui::Translate(kTaglines[std::rand() % 3]);
+  LblContent->SetMarkupText(u"<C><FC:clGray>" + tagline + u"</FC></C>");
+  LblVersion->SetCaption(ui::Translate(u"버전") + u": " + GetVersionString(u"%d.%d.%d.%d"));
   LoadConfig();
+  services_.CheckUpdate(u"https://" + std::u16string(build::kUpdateHost) + u"/api.init.php", updateDone, 10);
 }
 
 void TFrmSwiftlane::LoadConfig() {
   if (!services_.GetActiveNetwork(NetworkName, NetworkGUID, NetworkIP)) {
-    NetworkName = u"알수없음";
+    NetworkName = ui::Translate(u"알수없음");
     NetworkGUID.clear();
     NetworkIP.clear();
   }
@@ -227,7 +265,7 @@ void TFrmSwiftlane::SetStatus(TStatus Status, const std::u16string& Error) {
   FStatus = Status;
   Indicator->SetVisible(view.indicatorVisible);
   Indicator->SetAnimate(view.indicatorVisible);
-  BtnStart->SetCaption(view.caption);
+  BtnStart->SetCaption(view.caption.empty() ? view.caption : ui::Translate(view.caption));
   BtnStart->SetEnabled(view.buttonEnabled);
   BtnStart->SetDown(view.buttonDown);
   if (view.stored) WriteConfigInt(kKeyStatus, *view.stored);
@@ -243,7 +281,7 @@ void TFrmSwiftlane::BtnStartClick(ui::TComponent&) {
       if (!NetworkGUID.empty())
         Start();
       else
-        SetStatus(TStatus::stIdle, u"활성중인 네트워크가 없습니다.");
+        SetStatus(TStatus::stIdle, ui::Translate(u"활성중인 네트워크가 없습니다."));
       break;
     case TStatus::stRunning:
       Stop();
@@ -282,8 +320,56 @@ void TFrmSwiftlane::BtnHomeClick(ui::TComponent& Sender) {
   }
 }
 
-void TFrmSwiftlane::Start() { SetStatus(TStatus::stBusy, u""); }
+namespace {
 
-void TFrmSwiftlane::Stop() { SetStatus(TStatus::stBusy, u""); }
+void RunPlan(ISystemServices& services, const std::vector<RegStep>& plan) {
+  for (const RegStep& step : plan) {
+    if (step.kind == RegStepKind::Write)
+      services.WriteRegValue(step.path, step.name, step.value);
+    else
+      services.DeleteRegValue(step.path, step.name);
+  }
+}
+
+}  // namespace
+
+void TFrmSwiftlane::Start() {
+  SetStatus(TStatus::stBusy, u"");
+  // The boxes equal the stored options: every click is stored at once.
+  TweakOptions options;
+  options.TCPAckFrequency = ChkTCPAckFrequency->Checked();
+  options.TcpDelAckTick = ChkTcpDelAckTick->Checked();
+  options.TcpNoDelay = ChkTcpNoDelay->Checked();
+  options.NetworkThrottlingIndex = ChkNetworkThrottlingIndex->Checked();
+  options.SystemResponsiveness = ChkSystemResponsiveness->Checked();
+  RunPlan(services_, StartPlan(options, NetworkGUID));
+  Refresh(TStatus::stRunning);
+}
+
+void TFrmSwiftlane::Stop() {
+  SetStatus(TStatus::stBusy, u"");
+  RunPlan(services_, StopPlan(NetworkGUID));
+  Refresh(TStatus::stIdle);
+}
+
+void TFrmSwiftlane::Refresh(TStatus Status) {
+  services_.SetNetworkEnabled(NetworkGUID, false);
+  services_.SetNetworkEnabled(NetworkGUID, true);
+  ISystemServices* services = &services_;
+  std::weak_ptr<TFrmSwiftlane*> window = self_;
+  std::thread([services, window, Status] {
+    try {
+      WaitUntilOnline([services] { return services->IsOnline(); },
+                      [services](std::uint32_t ms) { services->Pause(ms); });
+      // Blocks until the window thread has applied the status; does nothing once the
+      // window is gone.
+      ui::RunOnWindowThread([window, Status] {
+        if (auto w = window.lock()) (*w)->SetStatus(Status, u"");
+      });
+    } catch (...) {
+      ui::HandleDispatchException(std::current_exception());
+    }
+  }).detach();
+}
 
 }  // namespace swiftlane

@@ -1,6 +1,7 @@
 // TFrmSwiftlane: the program's only window and its controller.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/services.h"
@@ -59,6 +60,9 @@ class TFrmSwiftlane : public ui::TForm {
 
   void Start();
   void Stop();
+  // Restarts the adapter's connection, then waits on a thread of its own until the machine
+  // is online again and shows Status. Returns as soon as that thread has started.
+  void Refresh(TStatus Status);
 
  private:
   void BuildLayout();
@@ -68,7 +72,10 @@ class TFrmSwiftlane : public ui::TForm {
   void WriteConfigInt(const std::u16string& Name, std::int32_t Value);
   void SetStatus(TStatus Status, const std::u16string& Error);
 
+
   ISystemServices& services_;
+  // Threads that hand work back hold a weak reference: a window that is gone is not called.
+  std::shared_ptr<TFrmSwiftlane*> self_ = std::make_shared<TFrmSwiftlane*>(this);
 };
 
 // Settings keys of the five options, spelled as stored.

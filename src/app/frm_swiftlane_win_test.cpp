@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 
 #include "testing/fake_services_win.h"
 #include "testing/message_box_win.h"
+#include "ui/translate_win.h"
+#include "ui/window_thread_win.h"
 
 namespace swiftlane {
 namespace {
@@ -47,9 +50,30 @@ class ControllerTest : public ::testing::Test {
     if (show) form->Show();
     Pump();
   }
+  void SetUp() override {
+    ui::InstallWindowThread();
+    ui::CurrentLanguage() = u"en";
+  }
   void TearDown() override {
+    // Let a reconnect wait still under way finish before its services go away.
+    services.holdPauses = false;
+    services.online = true;
+    if (form) WaitWhileBusy();
     ui::Application().SetMainForm(nullptr);
     form.reset();
+  }
+  void WaitWhileBusy() {
+    for (int i = 0; i < 500 && form->FStatus == TStatus::stBusy; ++i) {
+      Pump();
+      Sleep(10);
+    }
+  }
+  // What the window asked of the system, the update check at creation left out.
+  std::vector<std::string> SystemCalls() {
+    std::vector<std::string> out;
+    for (auto& c : services.Calls())
+      if (c.rfind("update ", 0) != 0) out.push_back(c);
+    return out;
   }
   std::vector<ui::TCheckBox*> Boxes() const {
     return {form->ChkTcpNoDelay, form->ChkTCPAckFrequency, form->ChkTcpDelAckTick, form->ChkNetworkThrottlingIndex,
@@ -75,7 +99,7 @@ TEST_F(ControllerTest, FirstStartChecksAndStoresEveryOptionAndStoresIdle) {
   }
   EXPECT_EQ(services.config.values[kKeyStatus], 0);
   EXPECT_EQ(form->FStatus, TStatus::stIdle);
-  EXPECT_EQ(form->BtnStart->Caption(), u"실행하기");
+  EXPECT_EQ(form->BtnStart->Caption(), u"Run");
   EXPECT_TRUE(form->BtnStart->Enabled());
   EXPECT_FALSE(form->BtnStart->Down());
   EXPECT_FALSE(form->Indicator->Visible());
@@ -89,8 +113,40 @@ TEST_F(ControllerTest, FirstStartChecksAndStoresEveryOptionAndStoresIdle) {
   EXPECT_FALSE(form->BtnDonate->Visible());
   EXPECT_EQ(form->LblAdapter->Caption(), u"Ethernet 2");
   EXPECT_EQ(form->LblIPAddress->Caption(), u"IP: 10.0.0.2");
-  EXPECT_EQ(ui::Application().Title(), form->Caption());
-  EXPECT_THAT(services.Calls(), IsEmpty());
+  EXPECT_EQ(form->Caption(), u"Swiftlane");
+  EXPECT_EQ(ui::Application().Title(), u"Swiftlane");
+  EXPECT_EQ(form->LblVersion->Caption(), u"Version: 1.5.7.0");
+  // The update check starts last, against the update service with row offset 10.
+  EXPECT_THAT(services.Calls(), ElementsAre("update https://update.swiftlane.example/api.init.php 10"));
+}
+
+TEST_F(ControllerTest, TheTaglineIsOneOfTheThreeInGreyAndCentred) {
+  const std::u16string taglines[] = {u"Easily improve <B>game responsiveness</B>.",
+                                     u"Minimize <B>latency</B> with an optimized network.",
+                                     u"Improve <B>game speed and stability</B> with simple settings."};
+  std::set<std::u16string> seen;
+  for (int i = 0; i < 30; ++i) {
+    Open();
+    const std::u16string text = form->LblContent->MarkupText();
+    bool known = false;
+    for (const auto& t : taglines) known = known || text == u"<C><FC:clGray>" + t + u"</FC></C>";
+    EXPECT_TRUE(known) << std::string(text.begin(), text.end());
+    seen.insert(text);
+    TearDown();
+  }
+  EXPECT_GT(seen.size(), 1u);
+}
+
+TEST_F(ControllerTest, AnAcceptedUpdateClosesTheWindowAndADeclinedOneDoesNot) {
+  Open();
+  ASSERT_TRUE(services.updateDone);
+  HWND hwnd = form->Handle();
+  services.updateDone(false, u"{}");
+  Pump();
+  EXPECT_TRUE(IsWindow(hwnd));
+  services.updateDone(true, u"{}");
+  Pump();
+  EXPECT_FALSE(IsWindow(hwnd));
 }
 
 TEST_F(ControllerTest, AnUncheckedOptionStaysUncheckedAndIsNotRewritten) {
@@ -109,20 +165,20 @@ TEST_F(ControllerTest, AnUncheckedOptionStaysUncheckedAndIsNotRewritten) {
   SendMessageW(form->ChkSystemResponsiveness->Handle(), BM_CLICK, 0, 0);
   Pump();
   EXPECT_EQ(services.config.values[kKeySystemResponsiveness], 0);
-  EXPECT_THAT(services.Calls(), IsEmpty());
+  EXPECT_THAT(SystemCalls(), IsEmpty());
 }
 
 TEST_F(ControllerTest, StoredRunningOpensRunningWithoutTouchingTheSystem) {
   services.config.values[kKeyStatus] = 1;
   Open();
   EXPECT_EQ(form->FStatus, TStatus::stRunning);
-  EXPECT_EQ(form->BtnStart->Caption(), u"실행중");
+  EXPECT_EQ(form->BtnStart->Caption(), u"Running");
   EXPECT_TRUE(form->BtnStart->Down());
   EXPECT_TRUE(form->BtnStart->Enabled());
   EXPECT_FALSE(form->Indicator->Visible());
   ExpectOptionsEnabled(false);
   EXPECT_EQ(services.config.values[kKeyStatus], 1);
-  EXPECT_THAT(services.Calls(), IsEmpty());
+  EXPECT_THAT(SystemCalls(), IsEmpty());
 }
 
 TEST_F(ControllerTest, StoredValuesOtherThanZeroOrOneOpenIdle) {
@@ -139,7 +195,7 @@ TEST_F(ControllerTest, StoredValuesOtherThanZeroOrOneOpenIdle) {
 TEST_F(ControllerTest, RunWithoutAdapterShowsTheErrorBoxThenStaysIdle) {
   services.adapterGuid.clear();
   Open();
-  EXPECT_EQ(form->LblAdapter->Caption(), u"알수없음");
+  EXPECT_EQ(form->LblAdapter->Caption(), u"Unknown");
   EXPECT_EQ(form->LblIPAddress->Caption(), u"IP: ");
   EXPECT_TRUE(form->NetworkGUID.empty());
   const int statusWrites = services.config.writes[kKeyStatus];
@@ -147,18 +203,19 @@ TEST_F(ControllerTest, RunWithoutAdapterShowsTheErrorBoxThenStaysIdle) {
     testing::MessageBoxAnswerer answer;
     ClickAt(*form->BtnStart);
     ASSERT_TRUE(answer.Seen());
-    EXPECT_EQ(answer.Text(), L"활성중인 네트워크가 없습니다.");
+    EXPECT_EQ(answer.Text(), L"There are no active networks.");
     EXPECT_EQ(answer.Title(), std::wstring(reinterpret_cast<const wchar_t*>(form->Caption().c_str())));
   }
   EXPECT_EQ(form->FStatus, TStatus::stIdle);
   EXPECT_EQ(services.config.writes[kKeyStatus], statusWrites + 1);
   EXPECT_EQ(services.config.values[kKeyStatus], 0);
   ExpectOptionsEnabled(true);
-  EXPECT_THAT(services.Calls(), IsEmpty());
+  EXPECT_THAT(SystemCalls(), IsEmpty());
 }
 
 TEST_F(ControllerTest, BusyDisablesTheButtonAndOptionsWhileTheHeaderStillWorks) {
   services.online = false;  // the reconnect wait keeps the window busy
+  services.holdPauses = true;
   Open();
   ClickAt(*form->BtnStart);
   EXPECT_EQ(form->FStatus, TStatus::stBusy);
@@ -180,17 +237,82 @@ TEST_F(ControllerTest, BusyDisablesTheButtonAndOptionsWhileTheHeaderStillWorks) 
   ClickAt(*form->ImgLogo);
   EXPECT_EQ(form->PnlMain->ActiveCardIndex(), 1);
   EXPECT_TRUE(form->BtnConfig->Down());
-  EXPECT_THAT(services.Calls(), Contains("open https://www.swiftlane.example/swiftlane"));
+  EXPECT_THAT(SystemCalls(), Contains("open https://www.swiftlane.example/swiftlane"));
   ClickAt(*form->BtnHome);
   EXPECT_EQ(form->PnlMain->ActiveCardIndex(), 0);
   EXPECT_TRUE(form->BtnHome->Down());
   EXPECT_FALSE(form->BtnConfig->Down());
 }
 
+const std::string kAdapterKey =
+    "write HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\Interfaces\\"
+    "{11111111-2222-3333-4444-555555555555}\\";
+
+TEST_F(ControllerTest, RunAppliesTheCheckedTweaksRestartsTheAdapterAndEndsRunning) {
+  services.config.values[kKeyTcpDelAckTick] = 0;
+  Open();
+  ClickAt(*form->BtnStart);
+  WaitWhileBusy();
+  EXPECT_EQ(form->FStatus, TStatus::stRunning);
+  EXPECT_EQ(form->BtnStart->Caption(), u"Running");
+  EXPECT_TRUE(form->BtnStart->Down());
+  ExpectOptionsEnabled(false);
+  EXPECT_EQ(services.config.values[kKeyStatus], 1);
+  EXPECT_EQ(services.probes, 1);
+  EXPECT_THAT(SystemCalls(),
+              ElementsAre(kAdapterKey + "TcpAckFrequency=1", kAdapterKey + "TCPNoDelay=1",
+                          "write HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSMQ\\Parameters\\TCPNoDelay=1",
+                          "write HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Multimedia\\"
+                          "SystemProfile\\NetworkThrottlingIndex=4294967295",
+                          "write HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Multimedia\\"
+                          "SystemProfile\\SystemResponsiveness=0",
+                          "net {11111111-2222-3333-4444-555555555555} 0", "net {11111111-2222-3333-4444-555555555555} 1"));
+}
+
+TEST_F(ControllerTest, StopRevertsEverythingEvenWhenOfflineAndEndsIdle) {
+  services.config.values[kKeyStatus] = 1;
+  services.config.values[kKeyTcpNoDelay] = 0;
+  services.online = false;  // the wait gives up after its last probe and still ends idle
+  Open();
+  ClickAt(*form->BtnStart);
+  WaitWhileBusy();
+  EXPECT_EQ(form->FStatus, TStatus::stIdle);
+  EXPECT_EQ(services.config.values[kKeyStatus], 0);
+  EXPECT_EQ(services.probes, 300);
+  ExpectOptionsEnabled(true);
+  const std::string del = "delete HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\"
+                          "Interfaces\\{11111111-2222-3333-4444-555555555555}\\";
+  EXPECT_THAT(SystemCalls(),
+              ElementsAre(del + "TcpAckFrequency", del + "TcpDelAckTicks", del + "TCPNoDelay",
+                          "delete HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\MSMQ\\Parameters\\TCPNoDelay",
+                          "write HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Multimedia\\"
+                          "SystemProfile\\NetworkThrottlingIndex=10",
+                          "write HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Multimedia\\"
+                          "SystemProfile\\SystemResponsiveness=20",
+                          "net {11111111-2222-3333-4444-555555555555} 0", "net {11111111-2222-3333-4444-555555555555} 1"));
+}
+
+TEST_F(ControllerTest, AWindowClosedDuringTheWaitIsNeverCalledBack) {
+  services.holdPauses = true;
+  services.online = false;
+  Open();
+  ClickAt(*form->BtnStart);
+  ASSERT_EQ(form->FStatus, TStatus::stBusy);
+  form.reset();
+  services.online = true;
+  services.holdPauses = false;
+  // The wait thread's hand-over finds no window; nothing may run into freed memory.
+  for (int i = 0; i < 50; ++i) {
+    Pump();
+    Sleep(10);
+  }
+  EXPECT_GE(services.probes, 1);
+}
+
 TEST_F(ControllerTest, DonationLinkCarriesItsQuery) {
   Open();
   form->BtnHomeClick(*form->BtnDonate);
-  EXPECT_THAT(services.Calls(), ElementsAre("open https://www.swiftlane.example/donate?swiftlane"));
+  EXPECT_THAT(SystemCalls(), ElementsAre("open https://www.swiftlane.example/donate?swiftlane"));
 }
 
 }  // namespace

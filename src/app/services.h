@@ -33,6 +33,11 @@ class ISystemServices {
 
   // Opens an address with the shell's "open" verb.
   virtual void ShellOpen(const std::u16string& target) = 0;
+
+  // Starts the update check in the background; the callback later runs on the window
+  // thread with whether the user accepted an update, and the reply.
+  using UpdateDone = std::function<void(bool accepted, const std::u16string& reply)>;
+  virtual void CheckUpdate(const std::u16string& serviceUrl, UpdateDone callback, std::int32_t rowOffset) = 0;
 };
 
 }  // namespace swiftlane

@@ -15,6 +15,7 @@ class TSystemServices final : public ISystemServices {
   void WriteRegValue(const std::u16string& path, const std::u16string& name, std::uint32_t value) override;
   void DeleteRegValue(const std::u16string& path, const std::u16string& name) override;
   void ShellOpen(const std::u16string& target) override;
+  void CheckUpdate(const std::u16string& serviceUrl, UpdateDone callback, std::int32_t rowOffset) override;
 };
 
 }  // namespace swiftlane

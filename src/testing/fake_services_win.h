@@ -1,6 +1,8 @@
 // Test support: system services with nothing behind them but memory, recording each call.
 #pragma once
 
+#include <windows.h>
+
 #include <atomic>
 #include <map>
 #include <mutex>
@@ -52,6 +54,8 @@ class FakeServices : public ISystemServices {
   std::vector<std::string> calls;  // "write <path>\<name>=<v>", "delete ...", "net <guid> 0|1", "open <url>"
   std::atomic<int> probes{0};
   std::atomic<bool> online{true};
+  // While set, a pause of the reconnect wait lasts until it is cleared.
+  std::atomic<bool> holdPauses{false};
 
   std::unique_ptr<IConfigStore> OpenConfig(const std::u16string&) override {
     return std::make_unique<MemoryConfigStore>(config);
@@ -71,7 +75,9 @@ class FakeServices : public ISystemServices {
     ++probes;
     return online.load();
   }
-  void Pause(std::uint32_t) override {}
+  void Pause(std::uint32_t) override {
+    while (holdPauses.load()) Sleep(1);
+  }
   void WriteRegValue(const std::u16string& path, const std::u16string& name, std::uint32_t value) override {
     Record("write " + Narrow(path) + "\\" + Narrow(name) + "=" + std::to_string(value));
   }
@@ -79,6 +85,11 @@ class FakeServices : public ISystemServices {
     Record("delete " + Narrow(path) + "\\" + Narrow(name));
   }
   void ShellOpen(const std::u16string& target) override { Record("open " + Narrow(target)); }
+  void CheckUpdate(const std::u16string& url, UpdateDone callback, std::int32_t rowOffset) override {
+    Record("update " + Narrow(url) + " " + std::to_string(rowOffset));
+    updateDone = std::move(callback);
+  }
+  UpdateDone updateDone;
 
   std::vector<std::string> Calls() {
     std::lock_guard<std::mutex> lock(mu);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "system/win_handles_win.h"
+#include "ui/form_translate.h"
 
 namespace swiftlane::ui {
 
@@ -44,10 +45,11 @@ using DispatchExceptionHandler = void (*)(std::exception_ptr);
 void SetDispatchExceptionHandler(DispatchExceptionHandler handler);
 void HandleDispatchException(std::exception_ptr e);
 
-class TComponent {
+// Form translation walks components through ITranslatableComponent, by ownership.
+class TComponent : public ITranslatableComponent {
  public:
   TComponent(TComponent* owner, Text name);
-  virtual ~TComponent();
+  ~TComponent() override;
   TComponent(const TComponent&) = delete;
   TComponent& operator=(const TComponent&) = delete;
 
@@ -57,9 +59,11 @@ class TComponent {
   const std::vector<std::unique_ptr<TComponent>>& Components() const { return owned_; }
   TComponent* FindComponent(const Text& name) const;
 
-  virtual bool HasCaption() const { return false; }
-  virtual Text Caption() const { return {}; }
-  virtual void SetCaption(const Text&) {}
+  bool HasCaption() const override { return false; }
+  Text Caption() const override { return {}; }
+  void SetCaption(const Text&) override {}
+  size_t OwnedCount() const override { return owned_.size(); }
+  ITranslatableComponent* Owned(size_t i) override { return owned_[i].get(); }
 
   // Creates a component owned by this one.
   template <typename T, typename... Args>
@@ -160,6 +164,7 @@ class TForm : public TControl {
   TForm(TComponent* owner, Text name, const wchar_t* windowClass, int clientWidth, int clientHeight);
   ~TForm() override;
 
+  bool IsForm() const override { return true; }
   bool HasCaption() const override { return true; }
   Text Caption() const override;
   void SetCaption(const Text& c) override;

@@ -51,6 +51,8 @@ void CloseWindowThread() {
   if (g_state) g_state->closed = true;
 }
 
+bool WindowThreadClosed() { return g_state && g_state->closed.load(); }
+
 bool RunOnWindowThread(const std::function<void()>& fn) {
   WindowThreadState* s = g_state;
   if (!s || s->closed.load()) return false;

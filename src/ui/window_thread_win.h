@@ -11,6 +11,8 @@ namespace swiftlane::ui {
 void InstallWindowThread();
 // On the window thread when the main window goes away.
 void CloseWindowThread();
+// True once the main window is gone: the program is closing.
+bool WindowThreadClosed();
 // Runs fn on the window thread and waits until it has run there; on the window thread
 // itself it runs fn at once. False when the window is gone and fn did not run.
 bool RunOnWindowThread(const std::function<void()>& fn);
