@@ -5,6 +5,9 @@
 
 #include "app/frm_swiftlane_win.h"
 #include "app/services_win.h"
+#include "crash/crash_reporter_win.h"
+#include "ui/button_style.h"
+#include "ui/translate_win.h"
 #include "ui/widgets_win.h"
 #include "ui/window_thread_win.h"
 
@@ -31,10 +34,18 @@ bool AnotherInstanceRuns() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  using namespace swiftlane;
+  // Set up before anything else, in this order: the random generator (the tagline and the
+  // install identity draw from it), the catalogue and the language, the button styles the
+  // window names, and the crash reporter, which from now on sees every unhandled exception.
   SeedRandom();
+  ui::StartTranslateUnit();
+  ui::RegisterTarnwickButtonStyles();
+  crash::InstallCrashReporter();
+  ui::SetDispatchExceptionHandler([](std::exception_ptr e) { crash::HandleException(e); });
+
   if (AnotherInstanceRuns()) ExitProcess(0);
 
-  using namespace swiftlane;
   ui::Application().Initialize();
   ui::InstallWindowThread();
   // The services and the window live to the end of the process: closing the window ends
