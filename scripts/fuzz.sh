@@ -30,10 +30,12 @@ for t in "${targets[@]}"; do
   seeds="fuzz/corpus/$t"
   work="build/fuzz/corpus/$t"
   artifacts="build/fuzz/artifacts/$t"
-  mkdir -p "$work" "$artifacts" "$seeds"
+  mkdir -p "$work" "$artifacts"
+  corpora=("$work")
+  [ -d "$seeds" ] && corpora+=("$seeds")
   echo "fuzz: $t for ${seconds}s"
   if ! "$exe" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-      -artifact_prefix="$artifacts/" "$work" "$seeds" >"build/fuzz/$t.log" 2>&1; then
+      -artifact_prefix="$artifacts/" "${corpora[@]}" >"build/fuzz/$t.log" 2>&1; then
     tail -n 40 "build/fuzz/$t.log" >&2
     failed+=("$t")
   else
