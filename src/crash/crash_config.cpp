@@ -15,9 +15,11 @@ std::u16string ReplacePlaceholders(const std::u16string& text, const TPlaceholde
     if (name.empty()) continue;
     size_t from = 0;
     // The first occurrence that does not overlap one already taken.
+    // Named here: older clang cannot capture a structured binding in a lambda.
+    const size_t len = name.size();
     while ((from = text.find(name, from)) != std::u16string::npos) {
       bool overlaps = std::any_of(hits.begin(), hits.end(), [&](const Hit& h) {
-        return from < h.pos + h.len && h.pos < from + name.size();
+        return from < h.pos + h.len && h.pos < from + len;
       });
       if (!overlaps) {
         hits.push_back({from, name.size(), &value});
