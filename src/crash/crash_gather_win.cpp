@@ -165,7 +165,7 @@ void FillFacts(TReportFacts& f, const TCrashEvent& e, const std::vector<TModule>
   f.version = FileVersion(exe);
   f.exceptionNumber = e.number;
   f.exceptionClass = e.exceptionClass;
-  f.exceptionMessage = e.exceptionMessage;
+  if (!e.exceptionMessage.empty()) f.exceptionMessage = e.exceptionMessage;
 }
 
 // --- call stacks ---------------------------------------------------------------------
@@ -214,23 +214,55 @@ TFrame DescribeFrame(std::uintptr_t address, bool returnAddress, const std::vect
   return f;
 }
 
-std::vector<TFrame> WalkStack(HANDLE thread, CONTEXT context, const std::vector<TModule>& modules,
-                              const TSymbolTable& symbols, std::uintptr_t ownBase) {
-  std::vector<TFrame> frames;
-  STACKFRAME64 frame{};
+// A function without unwind data (a leaf, or assembly such as the stack probe) keeps its
+// return address at the stack pointer: pop it so the walk can go on from the caller.
+bool UnwindLeaf(CONTEXT& context) {
+  DWORD64 base = 0;
+  if (RtlLookupFunctionEntry(context.Rip, &base, nullptr)) return false;
+  DWORD64 returnAddress = 0;
+  SIZE_T got = 0;
+  if (!ReadProcessMemory(GetCurrentProcess(), reinterpret_cast<const void*>(context.Rsp), &returnAddress,
+                         sizeof(returnAddress), &got) ||
+      got != sizeof(returnAddress) || returnAddress == 0)
+    return false;
+  context.Rip = returnAddress;
+  context.Rsp += 8;
+  return true;
+}
+
+void StartFrame(STACKFRAME64& frame, const CONTEXT& context) {
+  frame = STACKFRAME64{};
   frame.AddrPC.Offset = context.Rip;
   frame.AddrPC.Mode = AddrModeFlat;
   frame.AddrStack.Offset = context.Rsp;
   frame.AddrStack.Mode = AddrModeFlat;
   frame.AddrFrame.Offset = context.Rbp;
   frame.AddrFrame.Mode = AddrModeFlat;
+}
+
+std::vector<TFrame> WalkStack(HANDLE thread, CONTEXT context, const std::vector<TModule>& modules,
+                              const TSymbolTable& symbols, std::uintptr_t ownBase) {
+  constexpr size_t kMaxFrames = 64;
+  std::vector<TFrame> frames;
   frames.push_back(DescribeFrame(context.Rip, false, modules, symbols, ownBase));
+  STACKFRAME64 frame;
+  StartFrame(frame, context);
+  bool first = true;  // the walker reports the starting frame first
   DWORD64 lastSp = context.Rsp;
-  for (int i = 0; i < 64; ++i) {
+  while (frames.size() < kMaxFrames) {
     if (!StackWalk64(IMAGE_FILE_MACHINE_AMD64, GetCurrentProcess(), thread, &frame, &context, nullptr,
-                     FunctionTableAccess, ModuleBase, nullptr))
-      break;
-    if (i == 0 && frame.AddrPC.Offset == frames[0].address) continue;  // the walker reports the start first
+                     FunctionTableAccess, ModuleBase, nullptr)) {
+      // The walker gives up on frames without unwind data; step over one and restart it.
+      if (!UnwindLeaf(context)) break;
+      frames.push_back(DescribeFrame(static_cast<std::uintptr_t>(context.Rip), true, modules, symbols, ownBase));
+      lastSp = context.Rsp;
+      StartFrame(frame, context);
+      first = true;
+      continue;
+    }
+    bool repeat = first && frame.AddrPC.Offset == frames.back().address;
+    first = false;
+    if (repeat) continue;
     if (frame.AddrPC.Offset == 0 || frame.AddrStack.Offset < lastSp) break;
     lastSp = frame.AddrStack.Offset;
     frames.push_back(DescribeFrame(static_cast<std::uintptr_t>(frame.AddrPC.Offset), true, modules, symbols, ownBase));

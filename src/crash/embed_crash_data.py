@@ -52,7 +52,8 @@ def main():
     names = {}
     for line in out.splitlines():
         parts = line.split(" ", 2)
-        if len(parts) != 3 or parts[1] not in ("T", "t"):
+        # Section and label symbols (".text", ".l_end") name no function.
+        if len(parts) != 3 or parts[1] not in ("T", "t") or parts[2].startswith("."):
             continue
         addr = int(parts[0], 16) - base
         if 0 <= addr < 1 << 32:
