@@ -7,6 +7,7 @@
 #include <memory>
 #include <set>
 
+#include "service_hosts.h"
 #include "testing/fake_services_win.h"
 #include "testing/message_box_win.h"
 #include "ui/translate_win.h"
@@ -29,6 +30,8 @@ void Pump() {
     DispatchMessageW(&msg);
   }
 }
+
+std::string Narrow(const char16_t* s) { return std::string(s, s + std::char_traits<char16_t>::length(s)); }
 
 // The control's own window is visible (its parents may not be shown).
 bool Shown(HWND h) { return (GetWindowLongPtrW(h, GWL_STYLE) & WS_VISIBLE) != 0; }
@@ -117,7 +120,7 @@ TEST_F(ControllerTest, FirstStartChecksAndStoresEveryOptionAndStoresIdle) {
   EXPECT_EQ(ui::Application().Title(), u"Swiftlane");
   EXPECT_EQ(form->LblVersion->Caption(), u"Version: 1.5.7.0");
   // The update check starts last, against the update service with row offset 10.
-  EXPECT_THAT(services.Calls(), ElementsAre("update https://update.swiftlane.example/api.init.php 10"));
+  EXPECT_THAT(services.Calls(), ElementsAre("update https://" + Narrow(build::kUpdateHost) + "/api.init.php 10"));
 }
 
 TEST_F(ControllerTest, TheTaglineIsOneOfTheThreeInGreyAndCentred) {
@@ -237,7 +240,7 @@ TEST_F(ControllerTest, BusyDisablesTheButtonAndOptionsWhileTheHeaderStillWorks) 
   ClickAt(*form->ImgLogo);
   EXPECT_EQ(form->PnlMain->ActiveCardIndex(), 1);
   EXPECT_TRUE(form->BtnConfig->Down());
-  EXPECT_THAT(SystemCalls(), Contains("open https://www.swiftlane.example/swiftlane"));
+  EXPECT_THAT(SystemCalls(), Contains("open https://" + Narrow(build::kLinkHost) + "/swiftlane"));
   ClickAt(*form->BtnHome);
   EXPECT_EQ(form->PnlMain->ActiveCardIndex(), 0);
   EXPECT_TRUE(form->BtnHome->Down());
@@ -312,7 +315,7 @@ TEST_F(ControllerTest, AWindowClosedDuringTheWaitIsNeverCalledBack) {
 TEST_F(ControllerTest, DonationLinkCarriesItsQuery) {
   Open();
   form->BtnHomeClick(*form->BtnDonate);
-  EXPECT_THAT(SystemCalls(), ElementsAre("open https://www.swiftlane.example/donate?swiftlane"));
+  EXPECT_THAT(SystemCalls(), ElementsAre("open https://" + Narrow(build::kLinkHost) + "/donate?swiftlane"));
 }
 
 }  // namespace

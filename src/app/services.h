@@ -18,7 +18,7 @@ class ISystemServices {
   // Settings store for one batch of reads or writes (HKEY_CURRENT_USER\Software\<path>).
   virtual std::unique_ptr<IConfigStore> OpenConfig(const std::u16string& path) = 0;
 
-  // Active adapter discovery; the three texts are written in place only on success.
+  // Active adapter discovery; after a false result the three texts hold nothing of use.
   virtual bool GetActiveNetwork(std::u16string& name, std::u16string& guid, std::u16string& ip) = 0;
   // Restart of the adapter's connection.
   virtual bool SetNetworkEnabled(const std::u16string& guid, bool enabled) = 0;
