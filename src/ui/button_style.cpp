@@ -156,4 +156,10 @@ int FitFontSize(int fontSize, int labelWidth, const std::function<int()>& measur
   return fitted < 6 ? 6 : static_cast<int>(fitted);
 }
 
+int FitFontHeight(int pixelHeight, int labelWidth, const std::function<int()>& measureCaptionWidth) {
+  const int size = MulDivRound(pixelHeight, 72, 96);
+  const int fitted = FitFontSize(size, labelWidth, measureCaptionWidth);
+  return fitted == size ? pixelHeight : MulDivRound(fitted, 96, 72);
+}
+
 }  // namespace swiftlane::ui

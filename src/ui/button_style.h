@@ -90,4 +90,10 @@ void RegisterTarnwickButtonStyles();
 // width, dropping the remainder, but never below 6. The font is never enlarged.
 int FitFontSize(int fontSize, int labelWidth, const std::function<int()>& measureCaptionWidth);
 
+// The same for a font given by its character height in pixels at 96 DPI, as the layout
+// gives it: the height becomes points (MulDiv(height, 72, 96), so 59 pixels are 44 points),
+// is fitted, and a changed size goes back to pixels as the toolkit sets a size in points
+// (MulDiv(size, 96, 72)). A caption that fits keeps its height exactly.
+int FitFontHeight(int pixelHeight, int labelWidth, const std::function<int()>& measureCaptionWidth);
+
 }  // namespace swiftlane::ui

@@ -133,5 +133,13 @@ TEST(FitFontSize, ShrinksOnlyWhatDoesNotFit) {
   }
 }
 
+TEST(FitFontSize, PixelHeightsGoThroughPoints) {
+  const auto width = [](int w) { return [w] { return w; }; };
+  EXPECT_EQ(FitFontHeight(59, 484, width(400)), 59);   // fits: the height is kept exactly
+  EXPECT_EQ(FitFontHeight(59, 484, width(968)), 29);   // 44 pt -> 22 pt -> 29.33 px
+  EXPECT_EQ(FitFontHeight(59, 484, width(3872)), 8);   // 6 pt
+  EXPECT_EQ(FitFontHeight(59, 484, width(500)), 56);   // 44 x 484 / 500 = 42 pt -> 56 px
+}
+
 }  // namespace
 }  // namespace swiftlane::ui

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "system/win_handles_win.h"
+#include "ui/svg_win.h"
 
 namespace swiftlane::ui {
 namespace {
@@ -42,6 +43,12 @@ TEST(Resources, LogoIsEmbeddedAsItShips) {
   const std::string file = ReadSourceFile("resources/logo.svg");
   ASSERT_FALSE(file.empty());
   EXPECT_TRUE(ReadRcData(GetModuleHandleW(nullptr), L"LOGO") == file);
+  const auto logo = LoadSvgResource(GetModuleHandleW(nullptr), L"logo");
+  ASSERT_TRUE(logo);
+  EXPECT_EQ(logo->viewWidth, 287.985);
+  EXPECT_FALSE(logo->shapes.empty());
+  EXPECT_FALSE(LoadSvgResource(GetModuleHandleW(nullptr), L"NO_SUCH_RESOURCE"));
+  EXPECT_FALSE(LoadSvgResource(GetModuleHandleW(nullptr), L"TRANSLATE"));  // not SVG
 }
 
 TEST(TranslateUnit, LoadsTheCatalogueAtStartUp) {
