@@ -1,26 +1,18 @@
 #include "update/update_win.h"
 
 #include <windows.h>
-#include <winhttp.h>
 
 #include <atomic>
 #include <memory>
 #include <thread>
-#include <vector>
 
-#include "system/win_handles_win.h"
+#include "system/http_win.h"
 #include "update/install_id_win.h"
 #include "update/shell_win.h"
 #include "update/version_win.h"
 
 namespace swiftlane {
 namespace {
-
-struct HInternetTraits {
-  static HINTERNET invalid() { return nullptr; }
-  static void close(HINTERNET h) { WinHttpCloseHandle(h); }
-};
-using unique_hinternet = win::unique_resource<HINTERNET, HInternetTraits>;
 
 // Never destroyed: a detached worker may still read it while the process ends.
 std::u16string& ServiceUrlStore() {
@@ -29,31 +21,13 @@ std::u16string& ServiceUrlStore() {
 }
 std::atomic<std::int32_t> g_rowOffset{0};
 
-constexpr DWORD kTimeoutMs = 60000;
-constexpr DWORD kMaxRedirects = 5;
-
-// A header line must stay one line: line breaks and other control characters in a
-// stored value (the identity comes from the registry) are left out.
-std::wstring HeaderLine(const std::u16string& name, const std::u16string& value) {
-  std::wstring line;
-  auto append = [&line](const std::u16string& s) {
-    for (char16_t c : s)
-      if (c >= 0x20 && c != 0x7F) line.push_back(static_cast<wchar_t>(c));
-  };
-  append(name);
-  line += L": ";
-  append(value);
-  return line;
-}
-
-std::u16string DecodeUtf8(const std::vector<char>& body) {
-  if (body.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, body.data(), static_cast<int>(body.size()), nullptr, 0);
-  if (n <= 0) return {};
-  std::u16string text(static_cast<size_t>(n), u'\0');
-  MultiByteToWideChar(CP_UTF8, 0, body.data(), static_cast<int>(body.size()), reinterpret_cast<wchar_t*>(text.data()),
-                      n);
-  return text;
+// A header must stay one line: line breaks and other control characters in a stored
+// value (the identity comes from the registry) are left out.
+std::u16string OneLine(const std::u16string& s) {
+  std::u16string out;
+  for (char16_t c : s)
+    if (c >= 0x20 && c != 0x7F) out.push_back(c);
+  return out;
 }
 
 }  // namespace
@@ -62,62 +36,12 @@ std::u16string ServiceURL() { return ServiceUrlStore(); }
 std::int32_t RowOffset() { return g_rowOffset.load(); }
 
 bool SendUpdateRequest(const std::u16string& Url, const HeaderList& Headers, std::u16string& Reply) {
-  std::wstring url(win::W(Url));
-  URL_COMPONENTS parts{};
-  parts.dwStructSize = sizeof(parts);
-  parts.dwSchemeLength = static_cast<DWORD>(-1);
-  parts.dwHostNameLength = static_cast<DWORD>(-1);
-  parts.dwUrlPathLength = static_cast<DWORD>(-1);
-  parts.dwExtraInfoLength = static_cast<DWORD>(-1);
-  if (url.empty() || !WinHttpCrackUrl(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return false;
-  if (parts.nScheme != INTERNET_SCHEME_HTTPS && parts.nScheme != INTERNET_SCHEME_HTTP) return false;
-  const std::wstring host(parts.lpszHostName, parts.dwHostNameLength);
-  std::wstring path(parts.lpszUrlPath ? std::wstring(parts.lpszUrlPath, parts.dwUrlPathLength) : std::wstring());
-  if (parts.lpszExtraInfo) path.append(parts.lpszExtraInfo, parts.dwExtraInfoLength);
-  if (path.empty()) path = L"/";
-
-  // A client of its own for this one request.
-  unique_hinternet session(WinHttpOpen(L"Swiftlane", WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                       WINHTTP_NO_PROXY_BYPASS, 0));
-  if (!session) return false;
-  if (!WinHttpSetTimeouts(session.get(), kTimeoutMs, kTimeoutMs, kTimeoutMs, kTimeoutMs)) return false;
-  unique_hinternet connection(WinHttpConnect(session.get(), host.c_str(), parts.nPort, 0));
-  if (!connection) return false;
-  const DWORD flags = parts.nScheme == INTERNET_SCHEME_HTTPS ? WINHTTP_FLAG_SECURE : 0;
-  unique_hinternet request(WinHttpOpenRequest(connection.get(), L"GET", path.c_str(), nullptr, WINHTTP_NO_REFERER,
-                                              WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
-  if (!request) return false;
-  DWORD redirects = kMaxRedirects;
-  WinHttpSetOption(request.get(), WINHTTP_OPTION_MAX_HTTP_AUTOMATIC_REDIRECTS, &redirects, sizeof(redirects));
-
-  for (const auto& [name, value] : Headers) {
-    const std::wstring line = HeaderLine(name, value);
-    // An empty value (no identity) is still worth a try, but never worth the request.
-    if (!WinHttpAddRequestHeaders(request.get(), line.c_str(), static_cast<DWORD>(line.size()),
-                                  WINHTTP_ADDREQ_FLAG_ADD) &&
-        !value.empty())
-      return false;
-  }
-
-  if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))
-    return false;
-  if (!WinHttpReceiveResponse(request.get(), nullptr)) return false;
-
-  std::vector<char> body;
-  for (;;) {
-    DWORD available = 0;
-    if (!WinHttpQueryDataAvailable(request.get(), &available)) return false;
-    if (available == 0) break;
-    if (body.size() + available > kMaxReplyBytes + 1) available = static_cast<DWORD>(kMaxReplyBytes + 1 - body.size());
-    const size_t at = body.size();
-    body.resize(at + available);
-    DWORD read = 0;
-    if (!WinHttpReadData(request.get(), body.data() + at, available, &read)) return false;
-    body.resize(at + read);
-    if (body.size() > kMaxReplyBytes) return false;
-    if (read == 0) break;
-  }
-  Reply = DecodeUtf8(body);
+  HeaderList headers;
+  headers.reserve(Headers.size());
+  for (const auto& [name, value] : Headers) headers.emplace_back(OneLine(name), OneLine(value));
+  HttpReply reply;
+  if (!HttpGet(Url, headers, BodyDecoding::Utf8, reply)) return false;
+  Reply = std::move(reply.body);
   return true;
 }
 

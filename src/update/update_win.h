@@ -14,13 +14,11 @@ namespace swiftlane {
 std::u16string ServiceURL();
 std::int32_t RowOffset();
 
-// Largest response body taken; a longer one counts as a failed request.
-inline constexpr std::size_t kMaxReplyBytes = 4u * 1024u * 1024u;
-
-// One GET to Url with a new WinHTTP session, the headers set in list order and 60 s
-// time-outs, following at most 5 redirects. Any response that arrives counts, whatever
-// its status: its body, decoded as UTF-8, goes to Reply and the result is true. A
-// transport error (or a body beyond kMaxReplyBytes) gives false and leaves Reply as it was.
+// One HTTPS GET to Url (system/http_win.h: a session of its own, 60 s time-outs, at most
+// 5 redirects) with the headers in list order, each kept to one line. Any response that
+// arrives counts, whatever its status: its body, decoded as UTF-8, goes to Reply and the
+// result is true. A transport error, or a body past 4 MiB, gives false and leaves Reply
+// as it was.
 bool SendUpdateRequest(const std::u16string& Url, const HeaderList& Headers, std::u16string& Reply);
 // The same to ServiceURL.
 bool SendUpdateRequest(const HeaderList& Headers, std::u16string& Reply);
