@@ -15,9 +15,10 @@ cmake --build build/fuzz --target fuzzers -j 2
 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
-  for exe in build/fuzz/fuzzers/*_fuzz; do
-    [ -x "$exe" ] && targets+=("$(basename "$exe")")
-  done
+  # The sources name the targets, so a fuzzer left over from a removed file is not run.
+  while IFS= read -r src; do
+    targets+=("$(basename "$src" .cpp)")
+  done < <(find src -name '*_fuzz.cpp' | sort)
 fi
 if [ ${#targets[@]} -eq 0 ]; then
   echo "fuzz: no fuzz targets" >&2
