@@ -6,6 +6,7 @@
 #include "app/tweak_plan.h"
 #include "service_hosts.h"
 #include "system/reconnect_wait.h"
+#include "ui/theme_helper_win.h"
 #include "ui/translate_form_win.h"
 #include "ui/translate_win.h"
 #include "ui/window_thread_win.h"
@@ -184,6 +185,10 @@ void TFrmSwiftlane::BuildLayout() {
   PnlLogo = Find<ui::TPanel>(*this, u"PnlLogo");
   ImgLogo = Find<ui::TImage>(*this, u"ImgLogo");
 
+  PnlHead->SetAlign(ui::TAlign::Top);
+  PnlMain->SetAlign(ui::TAlign::Client);
+  Card1->SetAlign(ui::TAlign::Client);
+  Card2->SetAlign(ui::TAlign::Client);
   LblTitle->SetFont(ui::TFontSpec{u"Tahoma", 59, false, true});
   BtnHome->SetDown(true);
 }
@@ -210,6 +215,7 @@ void TFrmSwiftlane::FormCreate(ui::TComponent&) {
     if (!accepted) return;
     if (auto w = window.lock()) (*w)->Close();
   };
+  ui::AttachThemeHelper(*this);
   ui::TranslateForm(*this, u"");
   SetFont(DesktopFont(FontSpec()));
   Indicator->SetVisible(false);

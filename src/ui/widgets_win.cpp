@@ -73,6 +73,10 @@ TControl::TControl(TComponent* owner, Text name, TControl* parent, TRect bounds)
 
 TControl::~TControl() {
   destroying_ = true;
+  if (parent_) {
+    auto& a = parent_->aligned_;
+    a.erase(std::remove(a.begin(), a.end(), this), a.end());
+  }
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
     DestroyWindow(hwnd_);
@@ -134,7 +138,7 @@ LRESULT CALLBACK TControl::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       return DefWindowProcW(hwnd, msg, wp, lp);
     }
     if (!self || self->destroying_) return DefWindowProcW(hwnd, msg, wp, lp);
-    return self->HandleMessage(msg, wp, lp);
+    return self->WindowProc ? self->WindowProc(msg, wp, lp) : self->HandleMessage(msg, wp, lp);
   } catch (...) {
     HandleDispatchException(std::current_exception());
     return 0;
@@ -198,22 +202,46 @@ void TControl::Paint(HDC, const RECT&) {}
 
 void TControl::FillBackground(HDC dc, const RECT& r) const { FillRectColor(dc, r, Color()); }
 
+void TControl::SetAlign(TAlign a, bool first) {
+  align_ = a;
+  if (!parent_) return;
+  auto& v = parent_->aligned_;
+  v.erase(std::remove(v.begin(), v.end(), this), v.end());
+  if (a != TAlign::None) v.insert(first ? v.begin() : v.end(), this);
+  parent_->AlignControls();
+}
+
+void TControl::AlignControls() {
+  int top = 0;
+  for (TControl* c : aligned_)
+    if (c->align_ == TAlign::Top && c->visible_) {
+      c->SetBounds(TRect{0, top, bounds_.width, c->bounds_.height});
+      top += c->bounds_.height;
+    }
+  for (TControl* c : aligned_)
+    if (c->align_ == TAlign::Client) c->SetBounds(TRect{0, top, bounds_.width, std::max(0, bounds_.height - top)});
+}
+
 unsigned TControl::Color() const {
   if (hasColor_ || !parent_) return color_;
   return parent_->Color();
 }
 
 void TControl::SetBounds(const TRect& r) {
+  const bool resized = r.width != bounds_.width || r.height != bounds_.height;
   bounds_ = r;
-  if (hwnd_) {
+  if (hwnd_ && parent_) {
     const RECT s = ScaledRect();
     SetWindowPos(hwnd_, nullptr, s.left, s.top, s.right - s.left, s.bottom - s.top, SWP_NOZORDER | SWP_NOACTIVATE);
   }
+  if (resized) AlignControls();
 }
 
 void TControl::SetVisible(bool v) {
+  const bool changed = visible_ != v;
   visible_ = v;
   if (hwnd_) ShowWindow(hwnd_, v ? SW_SHOWNA : SW_HIDE);
+  if (changed && align_ == TAlign::Top && parent_) parent_->AlignControls();
 }
 
 void TControl::SetEnabled(bool e) {
@@ -657,6 +685,23 @@ void TActivityIndicator::Paint(HDC dc, const RECT& client) {
   }
   SelectObject(dc, oldBrush);
   SelectObject(dc, oldPen);
+}
+
+TShape::TShape(TComponent* owner, Text name, TControl* parent, TRect bounds)
+    : TControl(owner, std::move(name), parent, bounds) {
+  CreateCustom(0);
+}
+
+void TShape::SetColors(unsigned fill, unsigned outline) {
+  fill_ = fill;
+  outline_ = outline;
+  Invalidate();
+}
+
+void TShape::Paint(HDC dc, const RECT& client) {
+  FillRectColor(dc, client, outline_);
+  RECT inner{client.left + 1, client.top + 1, client.right - 1, client.bottom - 1};
+  if (inner.right > inner.left && inner.bottom > inner.top) FillRectColor(dc, inner, fill_);
 }
 
 // ---- Mark-up label and image -----------------------------------------------------------

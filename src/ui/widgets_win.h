@@ -84,6 +84,13 @@ class TComponent : public ITranslatableComponent {
   std::vector<std::unique_ptr<TComponent>> owned_;
 };
 
+// How a control follows its parent's client area: as placed, along the top edge (full
+// width, in order), or filling what the top-aligned controls leave.
+enum class TAlign { None, Top, Client };
+
+// A window's message handler; a hook keeps the one it replaces and passes messages on.
+using TWndMethod = std::function<LRESULT(UINT msg, WPARAM wp, LPARAM lp)>;
+
 class TControl : public TComponent {
  public:
   TControl(TComponent* owner, Text name, TControl* parent, TRect bounds);
@@ -98,6 +105,17 @@ class TControl : public TComponent {
   void SetVisible(bool v);
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool e);
+
+  TAlign Align() const { return align_; }
+  // Top-aligned controls stack in order; a control put first goes above the others.
+  void SetAlign(TAlign a, bool first = false);
+  // Re-places the aligned children in the client area.
+  void AlignControls();
+  int ClientWidth() const { return bounds_.width; }
+  int ClientHeight() const { return bounds_.height; }
+
+  // The message handler our window procedure calls; empty means HandleMessage.
+  TWndMethod WindowProc;
 
   unsigned Color() const;  // background, the parent's unless set
   void SetColor(unsigned rgb) { color_ = rgb; hasColor_ = true; Invalidate(); }
@@ -145,6 +163,8 @@ class TControl : public TComponent {
 
   TControl* parent_;
   TRect bounds_;
+  TAlign align_ = TAlign::None;
+  std::vector<TControl*> aligned_;  // aligned children, top ones in stacking order
   bool visible_ = true;
   bool enabled_ = true;
   bool hasColor_ = false;
@@ -334,6 +354,20 @@ class TMarkupLabel : public TControl {
 
  private:
   Text text_;
+};
+
+// A filled rectangle with an outline.
+class TShape : public TControl {
+ public:
+  TShape(TComponent* owner, Text name, TControl* parent, TRect bounds);
+  void SetColors(unsigned fill, unsigned outline);
+  unsigned FillColor() const { return fill_; }
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override;
+
+ private:
+  unsigned fill_ = kWhite, outline_ = kBlack;
 };
 
 // A picture that can be clicked; shows the hand cursor.
