@@ -1,6 +1,5 @@
 #include "app/frm_swiftlane_win.h"
 
-#include <cstdlib>
 #include <thread>
 
 #include "app/tweak_plan.h"
@@ -10,6 +9,7 @@
 #include "ui/translate_form_win.h"
 #include "ui/translate_win.h"
 #include "ui/window_thread_win.h"
+#include "update/install_id.h"
 #include "update/version_win.h"
 
 namespace swiftlane {
@@ -223,7 +223,7 @@ void TFrmSwiftlane::FormCreate(ui::TComponent&) {
   BtnHead->Arrange();
   PnlMain->SetActiveCardIndex(0);
   ui::Application().SetTitle(Caption());
-  const std::u16string tagline = ui::Translate(kTaglines[std::rand() % 3]);
+  const std::u16string tagline = ui::Translate(kTaglines[RandomBelow(3)]);
   LblContent->SetMarkupText(u"<C><FC:clGray>" + tagline + u"</FC></C>");
   LblVersion->SetCaption(ui::Translate(u"버전") + u": " + GetVersionString(u"%d.%d.%d.%d"));
   LoadConfig();

@@ -1,8 +1,6 @@
 // Entry point: one instance per logon session, then the main window and its message loop.
 #include <windows.h>
 
-#include <cstdlib>
-
 #include "app/frm_swiftlane_win.h"
 #include "app/services_win.h"
 #include "crash/crash_reporter_win.h"
@@ -10,16 +8,9 @@
 #include "ui/translate_win.h"
 #include "ui/widgets_win.h"
 #include "ui/window_thread_win.h"
+#include "update/install_id_win.h"
 
 namespace {
-
-void SeedRandom() {
-  LARGE_INTEGER counter{};
-  if (QueryPerformanceCounter(&counter))
-    std::srand(static_cast<unsigned>(counter.QuadPart));
-  else
-    std::srand(GetTickCount());
-}
 
 // Creating the mutex first closes the gap between a test and a creation: of two starts at
 // the same moment exactly one creates it. The handle is held, never released, until the
@@ -38,7 +29,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // Set up before anything else, in this order: the random generator (the tagline and the
   // install identity draw from it), the catalogue and the language, the button styles the
   // window names, and the crash reporter, which from now on sees every unhandled exception.
-  SeedRandom();
+  SeedRandomFromClock();
   ui::StartTranslateUnit();
   ui::RegisterTarnwickButtonStyles();
   crash::InstallCrashReporter();
