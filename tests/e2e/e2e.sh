@@ -51,8 +51,10 @@ inside() {
     awk -v n="$2" '$1 == n { print $3; found = 1 } END { if (!found) print "absent" }' <<<"$out"
   }
   show_key() {  # the key and its values, for whoever reads the output
+    local lines
     echo "  $1"
-    quiet_wine reg query "$1" 2>/dev/null | sed -n 's/^ \{4\}\([^ ].*\)/    \1/p' || true
+    lines="$(quiet_wine reg query "$1" 2>/dev/null | sed -n 's/^ \{4\}\([^ ].*\)/    \1/p' || true)"
+    echo "${lines:-    (no values)}"
   }
   show_all() {
     show_key "$tcpip\\$guid"
@@ -167,6 +169,7 @@ inside() {
   shot e2e-1-idle.png
   check "idle: the start button is an outline" "white accent" "$(face e2e-1-idle.png) $(outline e2e-1-idle.png)"
   check "idle: status 0 stored" 0x0 "$(value "$settings" status)"
+  show_all
 
   say "Configuration page"
   click 115 25
