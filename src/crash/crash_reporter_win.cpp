@@ -68,7 +68,34 @@ DWORD WINAPI UploadThread(void*) noexcept {
   return 0;
 }
 
+// A new thread cannot start while another holds the loader lock (its attach waits for
+// it); wait for the lock up to 250 ms in 10 ms steps.
+bool LoaderLockFree() {
+  using LockFn = LONG(NTAPI*)(ULONG, ULONG*, ULONG_PTR*);
+  using UnlockFn = LONG(NTAPI*)(ULONG, ULONG_PTR);
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  if (!ntdll) return true;
+  auto lock = reinterpret_cast<LockFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrLockLoaderLock")));
+  auto unlock = reinterpret_cast<UnlockFn>(reinterpret_cast<void*>(GetProcAddress(ntdll, "LdrUnlockLoaderLock")));
+  if (!lock || !unlock) return true;
+  constexpr ULONG kTryOnly = 2, kAcquired = 1;
+  for (int waited = 0; waited <= 250; waited += 10) {
+    ULONG disposition = 0;
+    ULONG_PTR cookie = 0;
+    if (lock(kTryOnly, &disposition, &cookie) == 0 && disposition == kAcquired) {
+      unlock(0, cookie);
+      return true;
+    }
+    Sleep(10);
+  }
+  return false;
+}
+
 void RunUpload() {
+  if (!LoaderLockFree()) {
+    UploadThread(nullptr);
+    return;
+  }
   DWORD id = 0;
   HANDLE t = CreateThread(nullptr, 0, UploadThread, nullptr, CREATE_SUSPENDED, &id);
   if (!t) {

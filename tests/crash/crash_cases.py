@@ -27,7 +27,7 @@ failures = []
 
 
 def check(ok, what):
-    print(("ok: " if ok else "FAIL: ") + what)
+    print(("ok: " if ok else "FAIL: ") + what, flush=True)
     if not ok:
         failures.append(what)
     return ok
@@ -38,8 +38,9 @@ def trust_ca_in_prefix(der):
     thumb = hashlib.sha1(der).hexdigest().upper()
     blob = struct.pack("<III", 32, 1, len(der)) + der  # the certificate property, serialized
     key = "HKLM\\Software\\Microsoft\\SystemCertificates\\Root\\Certificates\\" + thumb
+    # No pipes: Wine's helper processes would inherit them and hold them open.
     subprocess.run([WINE, "reg", "add", key, "/v", "Blob", "/t", "REG_BINARY", "/d", blob.hex(), "/f"],
-                   check=True, capture_output=True)
+                   check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def find_window(title, timeout=30):
@@ -158,6 +159,11 @@ def main():
                 check(re.search(r"^callstack crc +: [^\r]+\r\ncount +: 2\r$", report, re.M) is not None,
                       "av again: count 2 right after callstack crc")
             check(not os.path.exists(local), "av again: local report file deleted after upload")
+
+        # Two failures at once: one box, one upload, exit code 1.
+        rc, box = run_case(exe, "double", url, "crash_probe.exe")
+        check(box and rc == 1, f"double: box and exit code 1 (got {rc})")
+        check(len(service.take()) == 1, "double: one upload")
 
         # Server error: silent, nothing saved beside the program.
         service.reply = (500, None)
