@@ -128,10 +128,6 @@ inside() {
   ip -4 -o addr show | awk '{ print "  " $2 " " $4 }'
   echo "  expected adapter GUID $guid"
 
-  # This prefix trusts the build tree's test CA, whose certificates the stand-in serves.
-  wine "$SWIFTLANE_BINARY_DIR/tests/tools/trust_ca.exe" "$(winepath -w "$SWIFTLANE_BINARY_DIR/test-ca/ca.der" 2>/dev/null)" \
-    >/dev/null 2>&1 || { echo "FAIL the test CA could not be trusted in the prefix"; return 1; }
-
   say "Adapter discovery as the window sees it"
   local probe
   probe="$(quiet_wine "$SWIFTLANE_BINARY_DIR/tests/e2e/labels_probe.exe" || true)"
@@ -250,10 +246,9 @@ mkdir -p "$shots"
 shots="$(cd "$shots" && pwd)"
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-# A prefix of its own, with the stand-in connection manager; the build tree's test CA is
-# trusted in it on every run (a prefix made by all of prefix.d would make a new CA and leave
-# the build's own prefix trusting an old one).
-export NETBED_PREFIX="$SWIFTLANE_BINARY_DIR/tests/e2e/wineprefix"
-unset NETBED_FULL_PREFIX
+# A prefix of its own, prepared like the build's: the stand-in connection manager, and the
+# build tree's test CA trusted, so the stand-ins' certificates are accepted.
+export NETBED_PREFIX="$SWIFTLANE_BINARY_DIR/tests/e2e/wineprefix-full"
+export NETBED_FULL_PREFIX=1
 bash "$SWIFTLANE_SOURCE_DIR/tests/netbed/netbed.sh" --link "$decoy" "$decoy_address/24" --link "$adapter" "$address/24" \
   -- bash "$here/e2e.sh" --inside "$shots" "$tmp"

@@ -12,7 +12,8 @@
 #
 # The bed has its own Wine prefix (NETBED_PREFIX, default under $SWIFTLANE_BINARY_DIR/netbed/)
 # with the stand-in connection manager installed; with NETBED_FULL_PREFIX=1 it is prepared
-# by every script of tests/harness/prefix.d, like the build's test prefix. Its wineserver
+# by every script of tests/harness/prefix.d, like the build's test prefix, and trusts the
+# build tree's test CA (the one the stand-in services serve), on every run. Its wineserver
 # is started inside the namespace by the first Wine process and ended before the bed is
 # torn down, since Wine's services see the adapters of the namespace their server was
 # started in.
@@ -66,17 +67,39 @@ mkdir -p "$(dirname "$WINEPREFIX")"
 exec 8>"$WINEPREFIX.lock"
 flock 8
 stop_wineserver
+ca="$SWIFTLANE_BINARY_DIR/test-ca"
 if [ ! -f "$WINEPREFIX/.swiftlane-ready" ]; then
   rm -rf "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1 8>&-
+  # The prefix scripts make the build tree's test CA anew; the build's own prefix and a
+  # running stand-in keep using the one there is, so it is put back afterwards.
+  kept=""
+  if [ "${NETBED_FULL_PREFIX:-0}" == 1 ] && [ -d "$ca" ]; then
+    kept="$(mktemp -d)"
+    cp -a "$ca" "$kept/"
+  fi
   for s in "${prepare[@]}"; do
     bash "$s" >/dev/null 8>&-
   done
+  if [ -n "$kept" ]; then
+    rm -rf "$ca"
+    cp -a "$kept/test-ca" "$ca"
+    rm -rf "$kept"
+  fi
   stop_wineserver
   touch "$WINEPREFIX/.swiftlane-ready"
 fi
 dll="$SWIFTLANE_BINARY_DIR/tests/fakenetshell/netshell.dll"
 [ -f "$dll" ] && cp "$dll" "$WINEPREFIX/drive_c/windows/system32/netshell.dll"
+# The build's prefix may have been made again since, with a new CA: trust the current one.
+tool="$SWIFTLANE_BINARY_DIR/tests/tools/trust_ca.exe"
+if [ "${NETBED_FULL_PREFIX:-0}" == 1 ] && [ -f "$ca/ca.der" ] && [ -f "$tool" ]; then
+  wine "$tool" "$(winepath -w "$ca/ca.der" 2>/dev/null)" >/dev/null 2>&1 8>&- || {
+    echo "netbed: the test CA could not be trusted in $WINEPREFIX" >&2
+    exit 1
+  }
+  stop_wineserver
+fi
 
 trap cleanup EXIT
 ip netns add "$ns"
