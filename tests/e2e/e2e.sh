@@ -151,14 +151,17 @@ inside() {
   say "Starting swiftlane.exe"
   export SWIFTLANE_NETSHELL_LOG
   SWIFTLANE_NETSHELL_LOG="$(winepath -w "$netlog" 2>/dev/null)"
-  wine "$SWIFTLANE_BINARY_DIR/swiftlane.exe" </dev/null >"$tmp/swiftlane.log" 2>&1 &
-  app=$!
   local win=""
   find_window() { win="$(xdotool search --onlyvisible --class swiftlane.exe 2>/dev/null | head -n 1)"; [ -n "$win" ]; }
-  wait_for 60 find_window || { echo "FAIL the window did not appear"; return 1; }
-  sleep 1
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  echo "  window at $X,$Y, ${WIDTH}x${HEIGHT}"
+  start_app() {
+    wine "$SWIFTLANE_BINARY_DIR/swiftlane.exe" </dev/null >>"$tmp/swiftlane.log" 2>&1 &
+    app=$!
+    wait_for 60 find_window || { echo "FAIL the window did not appear"; return 1; }
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    echo "  window at $X,$Y, ${WIDTH}x${HEIGHT}"
+  }
+  start_app || return 1
   check "client size" "498x426" "${WIDTH}x${HEIGHT}"
   park_pointer
   sleep 0.3
@@ -197,17 +200,31 @@ inside() {
   check "the adapter's connection was restarted" "Disconnect $guid Connect $guid" "$(switches)"
   check "one probe of /myip, answered" 1 "$(requests)"
 
+  say "Closing the window and starting swiftlane.exe again"
+  # taskkill without /f asks the window to close, as the close box would.
+  quiet_wine taskkill /im swiftlane.exe >/dev/null || true
+  wait_for 20 bash -c "! kill -0 $app 2>/dev/null" || { echo "FAIL swiftlane.exe did not end"; return 1; }
+  app=""
+  start_app || return 1
+  park_pointer
+  sleep 0.3
+  shot e2e-5-running-again.png
+  check "the stored status shows Running at once" accent "$(face e2e-5-running-again.png)"
+  check "the start touched no connection" "Disconnect $guid Connect $guid" "$(switches)"
+  check "and probed nothing" 1 "$(requests)"
+  check "the tweaks are still set" "0x1 0xffffffff" "$(value "$tcpip\\$guid" TCPNoDelay) $(value "$profile" NetworkThrottlingIndex)"
+
   say "Stop"
   click 257 348
   park_pointer
   wait_for 20 requests_reach 2 || echo "     (no probe reached the stand-in)"
   sleep 0.3
-  shot e2e-5-busy-stop.png
-  check "busy again" "white grey" "$(face e2e-5-busy-stop.png) $(outline e2e-5-busy-stop.png)"
+  shot e2e-6-busy-stop.png
+  check "busy again" "white grey" "$(face e2e-6-busy-stop.png) $(outline e2e-6-busy-stop.png)"
   wait_for 30 status_is 0x0 || true
   sleep 0.5
-  shot e2e-6-idle.png
-  check "idle again: the start button is an outline" "white accent" "$(face e2e-6-idle.png) $(outline e2e-6-idle.png)"
+  shot e2e-7-idle.png
+  check "idle again: the start button is an outline" "white accent" "$(face e2e-7-idle.png) $(outline e2e-7-idle.png)"
   show_all
   local name
   for name in TcpAckFrequency TcpDelAckTicks TCPNoDelay; do
@@ -219,7 +236,7 @@ inside() {
   check "idle: status 0 stored" 0x0 "$(value "$settings" status)"
   check "restarted once more" "Disconnect $guid Connect $guid Disconnect $guid Connect $guid" "$(switches)"
   check "a second probe of /myip" 2 "$(requests)"
-  check "the update check asked the update stand-in" 1 \
+  check "each start asked the update stand-in once" 2 \
     "$(grep -c '"method":"GET","path":"/api.init.php"' "$run/requests.jsonl" || true)"
 
   echo
