@@ -256,6 +256,11 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "e2e: needs an X display (run under xvfb-run)" >&2
   exit 77
 fi
+# The stand-in services and the test CA come with the tree; without them there is nothing
+# to answer the program.
+for f in tests/standin/standin-ctl.sh tests/harness/prefix.d/10-test-ca.sh tests/tools/trust_ca_win.cpp; do
+  [ -f "$SWIFTLANE_SOURCE_DIR/$f" ] || { echo "e2e: $f is not in this tree" >&2; exit 77; }
+done
 for f in swiftlane.exe tests/fakenetshell/netshell.dll tests/tools/trust_ca.exe tests/e2e/labels_probe.exe test-ca/ca.der; do
   [ -f "$SWIFTLANE_BINARY_DIR/$f" ] || { echo "e2e: $SWIFTLANE_BINARY_DIR/$f is missing" >&2; exit 1; }
 done
