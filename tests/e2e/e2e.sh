@@ -121,6 +121,7 @@ inside() {
 
   # A namespace starts with its loopback down; the stand-ins listen there.
   ip link set lo up
+  # Wine names an interface's GUID after its index in the namespace.
   local guid
   guid="$(printf '{%08X-0000-0000-0000-4E6574446576}' "$(cat "/sys/class/net/$adapter/ifindex")")"
 
