@@ -5,6 +5,8 @@
 #include "app/tweak_plan.h"
 #include "service_hosts.h"
 #include "system/reconnect_wait.h"
+#include "ui/button_style_win.h"
+#include "ui/svg_win.h"
 #include "ui/theme_helper_win.h"
 #include "ui/translate_form_win.h"
 #include "ui/translate_win.h"
@@ -28,6 +30,9 @@ struct LayoutRow {
   const char16_t* parent;  // nullptr: the window
   TRect bounds;
   const char16_t* caption;
+  // Styled buttons and the toolbar: appearance of the "Tarnwick" family, corner radius.
+  const char16_t* appearance = nullptr;
+  int radius = 0;
 };
 
 constexpr LayoutRow kLayout[] = {
@@ -35,7 +40,7 @@ constexpr LayoutRow kLayout[] = {
     {Kind::Card, u"Card1", u"PnlMain", {0, 0, 498, 376}, u"Card1"},
     {Kind::CenteredLabel, u"LblTitle", u"Card1", {8, 40, 484, 81}, u"스위프트레인"},
     {Kind::MarkupLabel, u"LblContent", u"Card1", {0, 188, 500, 33}, u""},
-    {Kind::StyledButton, u"BtnStart", u"Card1", {176, 264, 162, 68}, u"실행하기"},
+    {Kind::StyledButton, u"BtnStart", u"Card1", {176, 264, 162, 68}, u"실행하기", u"Outline", 6},
     {Kind::Indicator, u"Indicator", u"Card1", {241, 282, 32, 32}, u""},
     {Kind::Card, u"Card2", u"PnlMain", {0, 0, 498, 376}, u"Card2"},
     {Kind::Label, u"LblVersion", u"Card2", {15, 344, 100, 15}, u"LblVersion"},
@@ -50,7 +55,7 @@ constexpr LayoutRow kLayout[] = {
     {Kind::CheckBox, u"ChkNetworkThrottlingIndex", u"GroupBox3", {17, 32, 200, 17}, u"NetworkThrottlingIndex"},
     {Kind::CheckBox, u"ChkSystemResponsiveness", u"GroupBox3", {243, 32, 200, 17}, u"SystemResponsiveness"},
     {Kind::Panel, u"PnlHead", nullptr, {0, 0, 498, 50}, u""},
-    {Kind::Toolbar, u"BtnHead", u"PnlHead", {10, 10, 358, 30}, u""},
+    {Kind::Toolbar, u"BtnHead", u"PnlHead", {10, 10, 358, 30}, u"", u"Header", 4},
     {Kind::ToolButton, u"BtnHome", u"BtnHead", {}, u"처음화면"},
     {Kind::ToolButton, u"BtnConfig", u"BtnHead", {}, u"환경설정"},
     {Kind::ToolButton, u"BtnDonate", u"BtnHead", {}, u"후원하기"},
@@ -61,6 +66,7 @@ constexpr LayoutRow kLayout[] = {
 constexpr int kClientWidth = 498;
 constexpr int kClientHeight = 426;
 constexpr int kHeaderGroup = 1;  // all header buttons form one tab group
+constexpr char16_t kButtonFamily[] = u"Tarnwick";
 
 template <typename T>
 T* Find(const ui::TComponent& owner, const char16_t* name) {
@@ -133,9 +139,12 @@ void TFrmSwiftlane::BuildLayout() {
       case Kind::MarkupLabel:
         Add<ui::TMarkupLabel>(row.name, parent, row.bounds);
         break;
-      case Kind::StyledButton:
-        Add<ui::TStyledButton>(row.name, parent, row.bounds, row.caption);
+      case Kind::StyledButton: {
+        auto& b = Add<ui::TStyledButton>(row.name, parent, row.bounds, row.caption);
+        b.SetStyle(kButtonFamily, row.appearance);
+        b.SetCornerRadius(row.radius);
         break;
+      }
       case Kind::Indicator:
         Add<ui::TActivityIndicator>(row.name, parent, row.bounds, 50u);
         break;
@@ -149,13 +158,14 @@ void TFrmSwiftlane::BuildLayout() {
         Add<ui::TPanel>(row.name, parent, row.bounds);
         break;
       case Kind::Toolbar:
-        Add<ui::TStyledToolbar>(row.name, parent, row.bounds, 70, 30, 10);
+        Add<ui::TStyledToolbar>(row.name, parent, row.bounds, 70, 30, 10)
+            .SetButtonStyle(kButtonFamily, row.appearance, row.radius);
         break;
       case Kind::ToolButton:
         static_cast<ui::TStyledToolbar*>(parent)->AddButton(this, row.name, row.caption).SetGroupIndex(kHeaderGroup);
         break;
       case Kind::Image:
-        Add<ui::TImage>(row.name, parent, row.bounds);
+        Add<ui::TImage>(row.name, parent, row.bounds).SetPicture(ui::LoadSvgResource(GetModuleHandleW(nullptr), L"LOGO"));
         break;
     }
   }
@@ -217,6 +227,7 @@ void TFrmSwiftlane::FormCreate(ui::TComponent&) {
   };
   ui::AttachThemeHelper(*this);
   ui::TranslateForm(*this, u"");
+  ui::FitLabelFont(*LblTitle);
   SetFont(DesktopFont(FontSpec()));
   Indicator->SetVisible(false);
   BtnDonate->SetVisible(false);

@@ -6,6 +6,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
+
+#include "ui/activity_dots.h"
+#include "ui/markup.h"
+#include "ui/paint_win.h"
 
 namespace swiftlane::ui {
 namespace {
@@ -29,6 +34,11 @@ ATOM RegisterCustomClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
 void FillRectColor(HDC dc, const RECT& r, unsigned rgb) {
   SetDCBrushColor(dc, ToColorRef(rgb));
   FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+}
+
+// Fills a shape antialiased, clipped to the client area.
+void FillShape(HDC dc, const RECT& client, const TContours& contours, bool evenOdd, unsigned rgb) {
+  PaintCoverage(dc, RasterizeCoverage(contours, evenOdd, client.right, client.bottom), rgb);
 }
 
 }  // namespace
@@ -154,18 +164,17 @@ LRESULT TControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       HDC dc = BeginPaint(hwnd_, &ps);
       RECT client;
       GetClientRect(hwnd_, &client);
-      // Paint into a bitmap first so that nothing flickers.
-      HDC mem = CreateCompatibleDC(dc);
-      HBITMAP bmp = CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1));
-      HGDIOBJ oldBmp = SelectObject(mem, bmp);
-      HGDIOBJ oldFont = SelectObject(mem, Font());
-      FillBackground(mem, client);
-      Paint(mem, client);
-      BitBlt(dc, 0, 0, client.right, client.bottom, mem, 0, 0, SRCCOPY);
-      SelectObject(mem, oldFont);
-      SelectObject(mem, oldBmp);
-      DeleteObject(bmp);
-      DeleteDC(mem);
+      {
+        // Paint into a bitmap first so that nothing flickers.
+        MemoryDc mem(dc);
+        win::unique_gdi bmp(
+            CreateCompatibleBitmap(dc, std::max<LONG>(client.right, 1), std::max<LONG>(client.bottom, 1)));
+        if (mem.get() && bmp) {
+          SelectedObject selectBmp(mem.get(), bmp.get());
+          PaintTo(mem.get());
+          BitBlt(dc, 0, 0, client.right, client.bottom, mem.get(), 0, 0, SRCCOPY);
+        }
+      }
       EndPaint(hwnd_, &ps);
       return 0;
     }
@@ -199,6 +208,22 @@ LRESULT TControl::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TControl::Paint(HDC, const RECT&) {}
+
+void TControl::PaintTo(HDC dc) {
+  RECT client{0, 0, Scale(bounds_.width), Scale(bounds_.height)};
+  if (hwnd_) GetClientRect(hwnd_, &client);
+  SelectedObject font(dc, Font());
+  FillBackground(dc, client);
+  Paint(dc, client);
+}
+
+win::unique_gdi TControl::MakeFont(bool bold) const {
+  const TFontSpec& f = FontSpec();
+  return win::unique_gdi(CreateFontW(-MulDiv(f.height, Dpi(), 96), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
+                                     FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                     f.antialiased ? ANTIALIASED_QUALITY : CLEARTYPE_QUALITY,
+                                     DEFAULT_PITCH | FF_DONTCARE, win::W(f.face)));
+}
 
 void TControl::FillBackground(HDC dc, const RECT& r) const { FillRectColor(dc, r, Color()); }
 
@@ -270,11 +295,7 @@ HFONT TControl::Font() const {
   if (!hasFont_ && parent_) return parent_->Font();
   const int dpi = Dpi();
   if (!hfont_ || hfontDpi_ != dpi) {
-    const TFontSpec& f = font_;
-    hfont_.reset(CreateFontW(-MulDiv(f.height, dpi, 96), 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
-                             FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             f.antialiased ? ANTIALIASED_QUALITY : CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
-                             win::W(f.face)));
+    hfont_ = MakeFont(font_.bold);
     hfontDpi_ = dpi;
   }
   return static_cast<HFONT>(hfont_.get());
@@ -291,11 +312,7 @@ void TControl::FontChanged() {
     if (!c->hasFont_) c->FontChanged();
 }
 
-int TControl::Dpi() const {
-  if (!hwnd_) return parent_ ? parent_->Dpi() : 96;
-  const UINT dpi = GetDpiForWindow(hwnd_);
-  return dpi ? static_cast<int>(dpi) : 96;
-}
+int TControl::Dpi() const { return parent_ ? parent_->Dpi() : dpi_; }
 
 void TControl::Invalidate() const {
   if (hwnd_) InvalidateRect(hwnd_, nullptr, FALSE);
@@ -334,14 +351,16 @@ TForm::~TForm() {
 }
 
 void TForm::CreateForm(const wchar_t* windowClass) {
-  static const bool registered = [windowClass] {
-    RegisterCustomClass(windowClass, &TControl::WndProc, LoadCursorW(nullptr, IDC_ARROW));
-    return true;
-  }();
-  (void)registered;
+  // Each form class is registered on its first use; registering it again fails harmlessly.
+  RegisterCustomClass(windowClass, &TControl::WndProc, LoadCursorW(nullptr, IDC_ARROW));
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   CreateWindowExW(WS_EX_APPWINDOW, windowClass, L"", style, CW_USEDEFAULT, CW_USEDEFAULT, clientWidth_,
                   clientHeight_, nullptr, nullptr, Instance(), this);
+  // The monitor's DPI at creation; WM_DPICHANGED brings every later one.
+  if (hwnd_) {
+    const UINT dpi = GetDpiForWindow(hwnd_);
+    dpi_ = dpi ? static_cast<int>(dpi) : 96;
+  }
   Relayout();
 }
 
@@ -394,7 +413,9 @@ void TForm::Close() {
 
 void TForm::UpdateMetrics() {
   Relayout();
-  TControl::UpdateMetrics();
+  hfont_.reset();
+  FontChanged();
+  for (TControl* c : ChildControls()) c->UpdateMetrics();
 }
 
 LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
@@ -406,14 +427,16 @@ LRESULT TForm::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if (OnDestroy) OnDestroy();
       return 0;
     case WM_DPICHANGED: {
-      // Keep the suggested position; the size follows from the fixed client area.
+      // The new DPI comes with the message. The window takes the suggested rectangle; as the
+      // client area is fixed, its size is then made exact for the new frame.
+      const int dpi = LOWORD(wp);
+      if (dpi > 0) dpi_ = dpi;
       const RECT* s = reinterpret_cast<const RECT*>(lp);
-      SetWindowPos(hwnd_, nullptr, s->left, s->top, s->right - s->left, s->bottom - s->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
-      for (TControl* c : ChildControls()) c->UpdateMetrics();
-      hfont_.reset();
-      Relayout();
-      InvalidateRect(hwnd_, nullptr, TRUE);
+      if (s)
+        SetWindowPos(hwnd_, nullptr, s->left, s->top, s->right - s->left, s->bottom - s->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+      UpdateMetrics();
+      RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
       return 0;
     }
     case WM_SIZE:
@@ -566,26 +589,57 @@ LRESULT TStyledButton::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
       pressed_ = false;
       Invalidate();
       return 0;
+    case WM_MOUSEMOVE:
+      if (!hot_) {
+        // Ask for WM_MOUSELEAVE, so that the hot look ends with the mouse leaving.
+        TRACKMOUSEEVENT tme{sizeof(tme), TME_LEAVE, hwnd_, 0};
+        hot_ = TrackMouseEvent(&tme) != FALSE;
+        Invalidate();
+      }
+      return 0;
+    case WM_MOUSELEAVE:
+      hot_ = false;
+      Invalidate();
+      return 0;
     default:
       return TControl::HandleMessage(msg, wp, lp);
   }
 }
 
+void TStyledButton::SetStyle(const Text& family, const Text& appearance) {
+  family_ = family;
+  appearance_ = appearance;
+  Invalidate();
+}
+
+TButtonState TStyledButton::State() const {
+  const bool focused = hwnd_ && GetFocus() == hwnd_;
+  return ChooseButtonState(Enabled(), pressed_ || down_, focused, hot_);
+}
+
 void TStyledButton::Paint(HDC dc, const RECT& client) {
-  // Plain rounded button: accent outline when up, accent fill when down or pressed.
-  const bool filled = down_ || pressed_;
-  const unsigned edge = Enabled() ? kAccent : 0xC0C0C0;
-  SetDCPenColor(dc, ToColorRef(edge));
-  SetDCBrushColor(dc, ToColorRef(filled ? edge : Color()));
-  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
-  const int d = Scale(radius_) * 2;
-  RoundRect(dc, client.left, client.top, client.right, client.bottom, d, d);
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
+  const TButtonState state = State();
+  TStyledButtonAttributes a;
+  if (auto family = FindButtonFamily(family_)) a = StyleFor(*family, appearance_, state);
+  const bool flatNow = flat_ && state == TButtonState::Normal;
+  const double w = client.right - client.left, h = client.bottom - client.top;
+  const double radius = Scale(radius_);
+  if (a.ButtonDrawStyle == TButtonDrawStyle::btnSolid && !flatNow)
+    FillShape(dc, client, {RoundRectContour(0, 0, w, h, radius)}, false, a.ButtonColor);
+  if (a.BorderDrawStyle == TBorderDrawStyle::brdSolid && !flatNow) {
+    // The line lies inside the button: its outer edge is the button's edge.
+    const double line = Scale(std::max(1, a.BorderWidth));
+    FillShape(dc, client,
+              {RoundRectContour(0, 0, w, h, radius),
+               RoundRectContour(line, line, w - 2 * line, h - 2 * line, std::max(0.0, radius - line))},
+              true, a.BorderColor);
+  }
+  win::unique_gdi bold;
+  if (a.FontBold) bold = MakeFont(true);
+  SelectedObject font(dc, bold.get());
   RECT r = client;
   SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, ToColorRef(filled ? kWhite : edge));
+  SetTextColor(dc, ToColorRef(a.FontColor));
   DrawTextW(dc, win::W(caption_), static_cast<int>(caption_.size()), &r,
             DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
 }
@@ -601,10 +655,21 @@ TStyledToolbar::TStyledToolbar(TComponent* owner, Text name, TControl* parent, T
 
 TStyledToolButton& TStyledToolbar::AddButton(TComponent* owner, Text name, Text caption) {
   auto& b = owner->Add<TStyledToolButton>(std::move(name), this, std::move(caption));
-  b.SetCornerRadius(4);
+  b.SetCornerRadius(radius_);
+  b.SetStyle(family_, appearance_);
   buttons_.push_back(&b);
   Arrange();
   return b;
+}
+
+void TStyledToolbar::SetButtonStyle(const Text& family, const Text& appearance, int radius) {
+  family_ = family;
+  appearance_ = appearance;
+  radius_ = radius;
+  for (TStyledToolButton* b : buttons_) {
+    b->SetStyle(family, appearance);
+    b->SetCornerRadius(radius);
+  }
 }
 
 void TStyledToolbar::Arrange() {
@@ -668,23 +733,16 @@ LRESULT TActivityIndicator::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void TActivityIndicator::Paint(HDC dc, const RECT& client) {
-  // Eight dots on a circle; the bright one moves on each frame.
-  const int cx = (client.left + client.right) / 2, cy = (client.top + client.bottom) / 2;
-  const int radius = (client.right - client.left) / 2 - Scale(4);
-  const int dot = std::max(2, Scale(3));
-  HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-  HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
-  static const int kx[8] = {0, 71, 100, 71, 0, -71, -100, -71};
-  static const int ky[8] = {-100, -71, 0, 71, 100, 71, 0, -71};
-  for (int i = 0; i < 8; ++i) {
-    const int age = (frame_ - i + 8) % 8;
-    const int grey = std::min(0xD0, age * 0x1C);
-    SetDCBrushColor(dc, RGB(grey, grey, grey));
-    const int x = cx + kx[i] * radius / 100, y = cy + ky[i] * radius / 100;
-    Ellipse(dc, x - dot, y - dot, x + dot + 1, y + dot + 1);
-  }
-  SelectObject(dc, oldBrush);
-  SelectObject(dc, oldPen);
+  // Dots of 4 pixels on a circle that keeps them 2 pixels inside the 32-pixel square.
+  const double w = client.right - client.left, h = client.bottom - client.top;
+  const double dot = Scale(4);
+  const double radius = std::min(w, h) / 2 - Scale(2) - dot / 2;
+  constexpr double kDegree = 3.14159265358979323846 / 180.0;
+  TContours dots;
+  for (double angle : MomentumDotAngles(frame_))
+    dots.push_back(EllipseContour(w / 2 + radius * std::sin(angle * kDegree), h / 2 - radius * std::cos(angle * kDegree),
+                                  dot / 2, dot / 2));
+  FillShape(dc, client, dots, false, dotColor_);
 }
 
 TShape::TShape(TComponent* owner, Text name, TControl* parent, TRect bounds)
@@ -716,9 +774,54 @@ void TMarkupLabel::SetMarkupText(const Text& t) {
   Invalidate();
 }
 
+void TMarkupLabel::Paint(HDC dc, const RECT& client) {
+  // The regular font is selected already; bold runs switch to a bold one of the same face.
+  win::unique_gdi bold = MakeFont(true);
+  HFONT regular = Font();
+  const auto select = [&](bool b) { SelectObject(dc, b && bold ? bold.get() : regular); };
+  TEXTMETRICW tm{};
+  GetTextMetricsW(dc, &tm);
+  const TMeasureText measure = [&](std::u16string_view text, bool b) {
+    select(b);
+    SIZE sz{};
+    GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()), static_cast<int>(text.size()), &sz);
+    return static_cast<int>(sz.cx);
+  };
+  const auto lines = LayoutMarkup(ParseMarkup(text_), client.right - client.left, client.bottom - client.top,
+                                  tm.tmHeight, measure);
+  SetBkMode(dc, TRANSPARENT);
+  for (const TLaidLine& line : lines) {
+    for (const TLaidFragment& f : line.fragments) {
+      select(f.bold);
+      SetTextColor(dc, ToColorRef(f.colour ? *f.colour : FontColor()));
+      TextOutW(dc, client.left + f.x, client.top + line.y, win::W(f.text), static_cast<int>(f.text.size()));
+    }
+  }
+  select(false);
+}
+
 TImage::TImage(TComponent* owner, Text name, TControl* parent, TRect bounds)
     : TControl(owner, std::move(name), parent, bounds) {
   CreateCustom(0);
+}
+
+void TImage::SetPicture(std::optional<TSvgDocument> picture) {
+  picture_ = std::move(picture);
+  Invalidate();
+}
+
+void TImage::Paint(HDC dc, const RECT& client) {
+  if (!picture_) return;
+  const TFitTransform fit =
+      FitViewBox(*picture_, client.left, client.top, client.right - client.left, client.bottom - client.top);
+  for (const TSvgShape& shape : picture_->shapes) {
+    TContours contours;
+    for (const auto& contour : shape.contours) {
+      auto& out = contours.emplace_back();
+      for (const TPointF& p : contour) out.push_back(fit.Apply(p));
+    }
+    FillShape(dc, client, contours, shape.evenOdd, shape.fill);
+  }
 }
 
 LRESULT TImage::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {

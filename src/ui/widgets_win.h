@@ -9,11 +9,14 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "system/win_handles_win.h"
+#include "ui/button_style.h"
 #include "ui/form_translate.h"
+#include "ui/svg.h"
 
 namespace swiftlane::ui {
 
@@ -128,8 +131,15 @@ class TControl : public TComponent {
   const TFontSpec& FontSpec() const;
   HFONT Font() const;
 
+  // The DPI of the form the control sits on: every position, size, font and line scales
+  // with it.
   int Dpi() const;
   int Scale(int v) const { return MulDiv(v, Dpi(), 96); }
+  // A font of the same face and height as the control's, at its DPI, bold or not; the
+  // caller owns it.
+  win::unique_gdi MakeFont(bool bold) const;
+  // Paints the control's background and face into dc, a surface of the client's size.
+  void PaintTo(HDC dc);
 
   void Invalidate() const;
   // Runs OnClick as a user's click does.
@@ -157,6 +167,7 @@ class TControl : public TComponent {
 
   HWND hwnd_ = nullptr;
   bool destroying_ = false;
+  int dpi_ = 96;  // a form's own; controls ask their parent
 
  private:
   void FontChanged();
@@ -292,13 +303,23 @@ class TStyledButton : public TControl {
   int GroupIndex() const { return group_; }
   void SetGroupIndex(int g) { group_ = g; }
   void SetCornerRadius(int r) { radius_ = r; Invalidate(); }
+  int CornerRadius() const { return radius_; }
+  // The style family and appearance the button takes its colours from ("Tarnwick",
+  // "Outline"); a family that is not registered paints with the plain attributes.
+  void SetStyle(const Text& family, const Text& appearance);
+  // The state it paints in now: pressed while held down with the mouse or down, hot while
+  // the mouse is over it.
+  TButtonState State() const;
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  protected:
   void Paint(HDC dc, const RECT& client) override;
+  // Toolbar buttons are flat: in the normal state they show their text only.
+  bool flat_ = false;
 
  private:
   Text caption_;
+  Text family_, appearance_;
   bool down_ = false;
   bool pressed_ = false;
   bool hot_ = false;
@@ -309,7 +330,9 @@ class TStyledButton : public TControl {
 class TStyledToolButton : public TStyledButton {
  public:
   TStyledToolButton(TComponent* owner, Text name, TControl* parent, Text caption)
-      : TStyledButton(owner, std::move(name), parent, TRect{0, 0, 70, 30}, std::move(caption)) {}
+      : TStyledButton(owner, std::move(name), parent, TRect{0, 0, 70, 30}, std::move(caption)) {
+    flat_ = true;
+  }
 };
 
 // Lays its visible tool buttons out from the left, one after the other.
@@ -319,19 +342,25 @@ class TStyledToolbar : public TControl {
                  int buttonHeight, int indent);
   TStyledToolButton& AddButton(TComponent* owner, Text name, Text caption);
   void Arrange();
+  // Family, appearance and corner radius of every button, those added later included.
+  void SetButtonStyle(const Text& family, const Text& appearance, int radius);
 
  private:
   std::vector<TStyledToolButton*> buttons_;
+  Text family_, appearance_;
+  int radius_ = 4;
   int buttonWidth_, buttonHeight_, indent_;
 };
 
-// Animated dots shown while work is under way; its timer runs only while animating.
+// Momentum dots shown while work is under way; its timer runs only while animating.
 class TActivityIndicator : public TControl {
  public:
   TActivityIndicator(TComponent* owner, Text name, TControl* parent, TRect bounds, unsigned frameMs);
   bool Animate() const { return animate_; }
   void SetAnimate(bool on);
   int Frame() const { return frame_; }
+  bool TimerRunning() const { return timerOn_; }
+  void SetDotColor(unsigned rgb) { dotColor_ = rgb; Invalidate(); }
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  protected:
@@ -343,14 +372,19 @@ class TActivityIndicator : public TControl {
   bool animate_ = false;
   bool timerOn_ = false;
   int frame_ = 0;
+  unsigned dotColor_ = kBlack;
 };
 
-// A label whose text carries mark-up; it keeps the text for its painter.
+// A label whose text carries mark-up (centring, colour, bold), wrapped at its width and
+// centred vertically in its height.
 class TMarkupLabel : public TControl {
  public:
   TMarkupLabel(TComponent* owner, Text name, TControl* parent, TRect bounds);
   const Text& MarkupText() const { return text_; }
   void SetMarkupText(const Text& t);
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override;
 
  private:
   Text text_;
@@ -370,11 +404,20 @@ class TShape : public TControl {
   unsigned fill_ = kWhite, outline_ = kBlack;
 };
 
-// A picture that can be clicked; shows the hand cursor.
+// A vector picture that can be clicked; shows the hand cursor. The picture is fitted into
+// the control with its proportions kept and centred, antialiased.
 class TImage : public TControl {
  public:
   TImage(TComponent* owner, Text name, TControl* parent, TRect bounds);
   LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+  void SetPicture(std::optional<TSvgDocument> picture);
+  bool HasPicture() const { return picture_.has_value(); }
+
+ protected:
+  void Paint(HDC dc, const RECT& client) override;
+
+ private:
+  std::optional<TSvgDocument> picture_;
 };
 
 // The application object: COM on the window thread, the main form, the message loop.
