@@ -17,3 +17,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -q
   apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
+# The screenshot tests run the program in each language of the catalogue, chosen through
+# the locale; Wine needs the host locales for that.
+for l in ko_KR en_US ja_JP zh_CN de_DE ru_RU it_IT fr_FR; do
+  locale -a 2>/dev/null | grep -qix "$l.utf8" || localedef -i "$l" -f UTF-8 "$l.UTF-8"
+done
