@@ -112,6 +112,16 @@ inside() {
     elif [ $((b - r < 40 && r < 235)) == 1 ]; then echo grey
     else echo "other($r,$g,$b)"; fi
   }
+  # How many pixels of a region differ between two screenshots, and whether the first one
+  # has anything drawn there: "0 drawn" is the same text in both.
+  same_pixels() {
+    local a="$tmp/region-a.png" b="$tmp/region-b.png" diff dark
+    convert "$2" -crop "$1" +repage "$a"
+    convert "$3" -crop "$1" +repage "$b"
+    diff="$(compare -metric AE "$a" "$b" null: 2>&1 || true)"
+    dark="$(convert "$a" -colorspace Gray -format '%[fx:minima < 0.5 ? 1 : 0]' info:)"
+    echo "$diff $([ "$dark" == 1 ] && echo drawn || echo blank)"
+  }
   cleanup_inside() {
     [ -n "$app" ] && kill "$app" 2>/dev/null || true
     if [ -f "$run/forward.pid" ]; then kill "$(cat "$run/forward.pid")" 2>/dev/null || true; fi
@@ -130,8 +140,23 @@ inside() {
   echo "  expected adapter GUID $guid"
 
   say "Adapter discovery as the window sees it"
+  # The probe opens the same window with the same services on its configuration page and
+  # tells its captions; its picture of them is compared with swiftlane.exe's below.
+  local probe_win=""
+  wine "$SWIFTLANE_BINARY_DIR/tests/e2e/labels_probe.exe" show </dev/null 2>/dev/null | tr -d '\r' >"$tmp/probe.txt" &
+  find_probe() { probe_win="$(xdotool search --onlyvisible --class labels_probe.exe 2>/dev/null | head -n 1)"; [ -n "$probe_win" ]; }
+  if wait_for 60 find_probe; then
+    sleep 1
+    eval "$(xdotool getwindowgeometry --shell "$probe_win")"
+    shots="$tmp" shot probe-config.png >/dev/null
+    quiet_wine taskkill /im labels_probe.exe >/dev/null || true
+  else
+    echo "FAIL the probe's window did not appear"
+    failures=$((failures + 1))
+  fi
+  wait_for 20 grep -q '^guid=' "$tmp/probe.txt" || true
   local probe
-  probe="$(quiet_wine "$SWIFTLANE_BINARY_DIR/tests/e2e/labels_probe.exe" || true)"
+  probe="$(cat "$tmp/probe.txt")"
   check "LblAdapter names the adapter" "$adapter" "$(sed -n 's/^adapter=//p' <<<"$probe")"
   check "LblIPAddress shows its address" "IP: $address" "$(sed -n 's/^ip=//p' <<<"$probe")"
   check "the adapter's GUID" "$guid" "$(sed -n 's/^guid=//p' <<<"$probe")"
@@ -175,6 +200,11 @@ inside() {
   click 115 25
   sleep 0.5
   shot e2e-2-config.png
+  # LblAdapter and LblIPAddress, in client coordinates: the page starts at 50, the group
+  # box at 15,6 in it, the labels at 17,32 and 344,32 in the box.
+  check "the page shows the adapter as the probe's window does" "0 drawn" \
+    "$(same_pixels 304x15+32+88 "$tmp/probe-config.png" "$shots/e2e-2-config.png")"
+  check "and its address" "0 drawn" "$(same_pixels 109x15+359+88 "$tmp/probe-config.png" "$shots/e2e-2-config.png")"
   click 45 25
   sleep 0.3
 

@@ -1,7 +1,9 @@
-// Opens the real main window with the real system services, without showing it, and prints
-// what its configuration page says about the adapter, one "key=value" line each:
+// Opens the real main window with the real system services and prints what its
+// configuration page says about the adapter, one "key=value" line each:
 //   adapter=<LblAdapter>  ip=<LblIPAddress>  guid=<NetworkGUID>
 // The labels are drawn by our own widgets, so no outside tool can read them off the screen.
+// With "show" the window then stays on its configuration page until it is closed: a
+// screenshot of it is what these captions look like, to compare swiftlane.exe's with.
 #include <windows.h>
 
 #include <cstdio>
@@ -26,7 +28,7 @@ std::string Utf8(const std::u16string& text) {
 
 }  // namespace
 
-int wmain() {
+int wmain(int argc, wchar_t** argv) {
   using namespace swiftlane;
   ui::StartTranslateUnit();
   ui::RegisterTarnwickButtonStyles();
@@ -37,6 +39,16 @@ int wmain() {
   std::printf("adapter=%s\nip=%s\nguid=%s\n", Utf8(form->LblAdapter->Caption()).c_str(),
               Utf8(form->LblIPAddress->Caption()).c_str(), Utf8(form->NetworkGUID).c_str());
   std::fflush(stdout);
+  if (argc > 1 && std::wstring(argv[1]) == L"show") {
+    ui::Application().SetMainForm(form);
+    form->OnDestroy = [] {
+      ui::CloseWindowThread();
+      PostQuitMessage(0);
+    };
+    form->BtnHomeClick(*form->BtnConfig);
+    form->Show();
+    ui::Application().Run();
+  }
   // The update check started by the window must not outlive this answer.
   ExitProcess(0);
 }
