@@ -8,6 +8,7 @@
 
 #include "ui/button_style.h"
 #include "ui/button_style_win.h"
+#include "testing/snapshot_win.h"
 #include "ui/paint_win.h"
 #include "ui/svg_win.h"
 #include "ui/widgets_win.h"
@@ -15,47 +16,8 @@
 namespace swiftlane::ui {
 namespace {
 
-// A control's face painted into a 32-bit bitmap of its client size.
-class Snapshot {
- public:
-  explicit Snapshot(TControl& c) {
-    RECT r{};
-    GetClientRect(c.Handle(), &r);
-    w_ = r.right;
-    h_ = r.bottom;
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = w_;
-    bi.bmiHeader.biHeight = -h_;  // top-down
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    MemoryDc dc(nullptr);
-    win::unique_gdi bmp(CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bmp) return;
-    {
-      SelectedObject select(dc.get(), bmp.get());
-      c.PaintTo(dc.get());
-      GdiFlush();
-    }
-    const auto* p = static_cast<const std::uint32_t*>(bits);
-    pixels_.assign(p, p + static_cast<size_t>(w_) * h_);
-  }
-  int Width() const { return w_; }
-  int Height() const { return h_; }
-  // 0xRRGGBB
-  unsigned At(int x, int y) const { return pixels_.at(static_cast<size_t>(y) * w_ + x) & 0xFFFFFF; }
-
- private:
-  int w_ = 0, h_ = 0;
-  std::vector<std::uint32_t> pixels_;
-};
-
-std::string Hex(unsigned rgb) {
-  char buf[8];
-  snprintf(buf, sizeof buf, "%06X", rgb);
-  return buf;
-}
+using testing::Hex;
+using testing::Snapshot;
 
 int R(unsigned c) { return (c >> 16) & 0xFF; }
 int G(unsigned c) { return (c >> 8) & 0xFF; }

@@ -386,6 +386,15 @@ void TForm::Relayout() {
   AdjustWindowRectExForDpi(&r, style, FALSE, ex, dpi);
   SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The frame actually drawn may differ from the estimate (Wine draws it at the system's
+  // DPI): correct the outer size by what the client area came out as.
+  RECT wr{}, cr{};
+  GetWindowRect(hwnd_, &wr);
+  GetClientRect(hwnd_, &cr);
+  const int wantW = MulDiv(clientWidth_, static_cast<int>(dpi), 96), wantH = MulDiv(clientHeight_, static_cast<int>(dpi), 96);
+  if (cr.right != wantW || cr.bottom != wantH)
+    SetWindowPos(hwnd_, nullptr, 0, 0, wr.right - wr.left + wantW - cr.right, wr.bottom - wr.top + wantH - cr.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TForm::Show() {
