@@ -37,7 +37,7 @@ struct TReporter {
   DWORD guardThreadId = 0;
   std::atomic<DWORD> assemblerThreadId{0};
   std::atomic<DWORD> uploadThreadId{0};
-  HANDLE uploadThread = nullptr;  // written before reportDone is set
+  HANDLE uploadDone = nullptr;    // set by the upload thread when its work is over
   std::atomic<bool> claimed{false};
   std::atomic<int> exceptionCount{0};
   TCrashEvent event;              // written by the claiming thread before crashSignal
@@ -65,6 +65,9 @@ DWORD WINAPI UploadThread(void*) noexcept {
   } catch (...) {
     // A failed upload is silent.
   }
+  // Signalled here rather than waited for on the thread's handle: a thread's exit needs
+  // the loader lock, which a stuck helper (the shell, say) may hold.
+  SetEvent(gReporter->uploadDone);
   return 0;
 }
 
@@ -104,8 +107,8 @@ void RunUpload() {
     return;
   }
   gReporter->uploadThreadId = id;
-  gReporter->uploadThread = t;
   ResumeThread(t);
+  CloseHandle(t);
 }
 
 DWORD WINAPI AssemblerThread(void*) noexcept {
@@ -147,7 +150,7 @@ void RunReport() {
     if (assembler) SetThreadPriority(assembler.get(), THREAD_PRIORITY_HIGHEST);
     WaitWithPleaseWaitBox(r.reportDone, TCrashConfig::kPlWaitTitle, TCrashConfig::kPlWaitText);
   }
-  if (r.uploadThread) WaitForSingleObject(r.uploadThread, INFINITE);
+  WaitForSingleObject(r.uploadDone, INFINITE);
   EndProcess();
 }
 
@@ -276,6 +279,7 @@ void InstallCrashReporter(const TCrashReporterOptions& options) {
   ProcessBoundary();  // made now, from the clock, once per process
   r->crashSignal = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   r->reportDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  r->uploadDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   gReporter = r;
   DWORD id = 0;
   HANDLE guard = CreateThread(nullptr, 256 * 1024, GuardThread, nullptr, 0, &id);

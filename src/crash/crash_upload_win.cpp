@@ -6,6 +6,8 @@
 #include <shlobj.h>
 #include <winhttp.h>
 
+#include <memory>
+#include <new>
 #include <vector>
 
 #include "crash/crash_config.h"
@@ -110,6 +112,28 @@ bool IsTlsFailure(DWORD error) {
   return false;
 }
 
+DWORD WINAPI ShellOpenThread(void* param) noexcept {
+  std::unique_ptr<std::u16string> location(static_cast<std::u16string*>(param));
+  HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+  ShellExecuteW(nullptr, L"open", W(*location), nullptr, nullptr, SW_SHOWNORMAL);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return 0;
+}
+
+// Hands the address to the shell on a thread of its own and waits a bounded time: the
+// shell may talk to windows of a thread that is blocked by the crash, and the process
+// must still come to its end.
+void OpenLocation(const std::u16string& location) {
+  auto* copy = new (std::nothrow) std::u16string(location);
+  if (!copy) return;
+  win::unique_handle thread(CreateThread(nullptr, 0, ShellOpenThread, copy, 0, nullptr));
+  if (!thread) {
+    delete copy;
+    return;
+  }
+  WaitForSingleObject(thread.get(), 5000);
+}
+
 enum class TSendResult { kSuccess, kFailure, kTlsFailure };
 
 std::u16string QueryLocation(HINTERNET request) {
@@ -173,8 +197,7 @@ TSendResult SendOnce(HINTERNET session, const TServerAddress& target, const std:
       return TSendResult::kSuccess;
     case TReplyOutcome::kSuccessOpenLocation:
       // Only a web address goes to the shell; anything else (a file, a program) is not run.
-      if (IsOpenableLocation(location))
-        ShellExecuteW(nullptr, L"open", W(location), nullptr, nullptr, SW_SHOWNORMAL);
+      if (IsOpenableLocation(location)) OpenLocation(location);
       return TSendResult::kSuccess;
     case TReplyOutcome::kFailure:
       break;

@@ -69,6 +69,25 @@ def run_case(exe, mode, url, title, press=True, timeout=60):
     return rc, box is not None
 
 
+def window_geometry(window):
+    out = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], capture_output=True, text=True).stdout
+    return dict(line.split("=", 1) for line in out.split() if "=" in line)
+
+
+def set_https_handler(command):
+    """The shell's command for https addresses in the prefix; returns the one it replaces."""
+    key = "HKLM\\Software\\Classes\\https\\shell\\open\\command"
+    # Into a file, not a pipe: Wine's helper processes would inherit a pipe and hold it open.
+    with tempfile.TemporaryFile(mode="w+") as f:
+        subprocess.run([WINE, "reg", "query", key, "/ve"], stdout=f, stderr=subprocess.DEVNULL)
+        f.seek(0)
+        out = f.read()
+    m = re.search(r"REG_SZ\s+(.*\S)", out)
+    subprocess.run([WINE, "reg", "add", key, "/ve", "/d", command, "/f"], check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return m.group(1) if m else None
+
+
 def parse_upload(request):
     ctype = request["headers"].get("Content-Type", "")
     raw = b"Content-Type: " + ctype.encode() + b"\r\nMIME-Version: 1.0\r\n\r\n" + request["body"]
@@ -159,6 +178,63 @@ def main():
                 check(re.search(r"^callstack crc +: [^\r]+\r\ncount +: 2\r$", report, re.M) is not None,
                       "av again: count 2 right after callstack crc")
             check(not os.path.exists(local), "av again: local report file deleted after upload")
+
+        # A long message is wrapped: the box stays within two thirds of the 1280-pixel screen.
+        proc = subprocess.Popen([WINE, exe, "long", url], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        box = find_window("crash_probe.exe")
+        if check(box is not None, "long: error box shown"):
+            time.sleep(0.5)
+            width = int(window_geometry(box).get("WIDTH", "0"))
+            check(0 < width <= 1280 * 2 // 3, f"long: box width {width} within two thirds of the screen")
+            subprocess.run(["xdotool", "key", "Return"], check=False)
+        check(proc.wait(timeout=60) == 1, "long: exit code 1")
+        check(len(service.take()) == 1, "long: one upload")
+
+        # Close at once, before the report can be complete: the upload still happens.
+        proc = subprocess.Popen([WINE, exe, "cpp", url], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        box = find_window("crash_probe.exe")
+        subprocess.run(["xdotool", "key", "Return"], check=False)
+        waited = find_window("Information", timeout=2) is not None
+        print(f"note: please-wait box {'seen' if waited else 'not seen (the report was already complete)'}")
+        check(box is not None and proc.wait(timeout=60) == 1, "close at once: exit code 1")
+        check(len(service.take()) == 1, "close at once: one upload")
+
+        # 302 with a Location counts as success and the address is handed to the shell.
+        opened = os.path.join(work, "opened.txt")
+        recorder = 'C:\\windows\\system32\\cmd.exe /c echo %1> Z:' + opened.replace("/", "\\")
+        previous = set_https_handler(recorder)
+        try:
+            service.reply = (302, "https://localhost:1/thanks")
+            local = os.path.join(folder, "bugreport.txt")
+            with open(local, "w", encoding="utf-8", newline="") as f:
+                f.write(reports.get("cpp") or "")
+            proc = subprocess.Popen([WINE, exe, "cpp", url], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            box = find_window("crash_probe.exe")
+            for _ in range(100):
+                if os.path.exists(opened):
+                    break
+                time.sleep(0.1)
+            # The opened console may have taken the focus: click the button itself.
+            if box:
+                time.sleep(1)
+                g = window_geometry(box)
+                x = int(g["X"]) + int(g["WIDTH"]) // 2
+                y = int(g["Y"]) + int(g["HEIGHT"]) - 16 - 13 - 3
+                subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "1"], check=False)
+            try:
+                rc = proc.wait(timeout=60)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+                rc = None
+            check(box and rc == 1, f"302: box and exit code 1 (got {rc})")
+            check(len(service.take()) == 1, "302: one upload")
+            text = open(opened, encoding="latin-1").read().strip() if os.path.exists(opened) else ""
+            check(text == "https://localhost:1/thanks", f"302: the location was opened ({text!r})")
+            check(not os.path.exists(local), "302: counts as success, the local report file is deleted")
+        finally:
+            service.reply = (200, None)
+            if previous:
+                set_https_handler(previous)
 
         # Two failures at once: one box, one upload, exit code 1.
         rc, box = run_case(exe, "double", url, "crash_probe.exe")

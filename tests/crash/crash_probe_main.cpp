@@ -1,6 +1,6 @@
 // Test-only program that carries the crash reporter and fails on purpose, in the way its
 // first argument names: on the window thread, in a handler, or on a worker thread.
-//   crash_probe.exe <av|divzero|overflow|cpp|empty|worker|workerav|double|idle> <report url>
+//   crash_probe.exe <av|divzero|overflow|cpp|empty|worker|workerav|long|double|idle> <report url>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -50,6 +50,7 @@ void Fail() {
   else if (gMode == L"empty") HandlerThatThrows("");
   else if (gMode == L"worker") std::thread([] { throw std::logic_error("probe: a worker failed"); }).detach();
   else if (gMode == L"workerav") std::thread([] { WriteThroughNull(); }).detach();
+  else if (gMode == L"long") HandlerThatThrows(std::string(60, 'x').append(" ").append(std::string(4000, 'y')).insert(0, "words ").c_str());
   else if (gMode == L"double") {
     // Two threads fail at about the same moment: one report, no deadlock.
     std::thread([] { throw std::logic_error("probe: the second failure"); }).detach();
