@@ -13,7 +13,12 @@ shots="$(cd "$shots" && pwd)"
 run="$build/wine-run.sh"
 say() { printf '\n== %s\n' "$*"; }
 
-# Makes the build's Wine prefix on first use, with the test CA that the stand-ins serve.
+# Makes the build's Wine prefix on first use, with the test CA that the stand-ins serve; a
+# prefix made before the tree had a test CA is made again.
+if [ ! -f "$build/test-ca/ca.der" ] && [ -f "$build/wineprefix/.swiftlane-ready" ]; then
+  "$run" --stop
+  rm -f "$build/wineprefix/.swiftlane-ready"
+fi
 "$run" --start
 trap '"$run" --stop' EXIT
 
@@ -29,6 +34,7 @@ if bed_works; then
   # Called directly rather than through wine-run.sh, so its report shows as it goes.
   export SWIFTLANE_SOURCE_DIR="$source_dir" SWIFTLANE_BINARY_DIR="$build"
   export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+  rm -f "$shots"/e2e-*.png
   set +e
   bash "$source_dir/tests/e2e/e2e.sh" --shots "$shots"
   rc=$?
