@@ -1,6 +1,6 @@
 // Test-only program that carries the crash reporter and fails on purpose, in the way its
 // first argument names: on the window thread, in a handler, or on a worker thread.
-//   crash_probe.exe <av|divzero|overflow|cpp|empty|worker|workerav|long|double|idle> <report url>
+//   crash_probe.exe <av|divzero|overflow|cpp|empty|worker|workerav|long|slowreport|double|idle> <report url>
 #include <windows.h>
 #include <shellapi.h>
 
@@ -42,6 +42,22 @@ PROBE_NOINLINE int Recurse(int depth) {
 
 PROBE_NOINLINE void HandlerThatThrows(const char* text) { throw std::runtime_error(text); }
 
+// Many threads with deep stacks make the report slow to assemble, so that "Close" comes
+// before it is complete.
+PROBE_NOINLINE int SleepDeep(int depth) {
+  if (depth == 0) {
+    Sleep(INFINITE);
+    return 0;
+  }
+  volatile int keep = depth;
+  return SleepDeep(depth - 1) + keep;
+}
+
+void StartSleepers(int count) {
+  for (int i = 0; i < count; ++i) std::thread([] { SleepDeep(60); }).detach();
+  Sleep(500);
+}
+
 void Fail() {
   if (gMode == L"av") WriteThroughNull();
   else if (gMode == L"divzero") DivideByZero();
@@ -51,7 +67,10 @@ void Fail() {
   else if (gMode == L"worker") std::thread([] { throw std::logic_error("probe: a worker failed"); }).detach();
   else if (gMode == L"workerav") std::thread([] { WriteThroughNull(); }).detach();
   else if (gMode == L"long") HandlerThatThrows(std::string(60, 'x').append(" ").append(std::string(4000, 'y')).insert(0, "words ").c_str());
-  else if (gMode == L"double") {
+  else if (gMode == L"slowreport") {
+    StartSleepers(100);
+    HandlerThatThrows("probe: a slow report");
+  } else if (gMode == L"double") {
     // Two threads fail at about the same moment: one report, no deadlock.
     std::thread([] { throw std::logic_error("probe: the second failure"); }).detach();
     WriteThroughNull();
