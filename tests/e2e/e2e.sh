@@ -81,6 +81,16 @@ inside() {
   # Client coordinates of the window, at 96 DPI; without a window manager the X window is
   # the client area.
   click() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; }
+  # ChkTcpNoDelay's box on the configuration page (group box at 15,87 on the page, the box
+  # at 17,64 in it), then back to the home page.
+  click_option() {
+    click 115 25
+    sleep 0.3
+    click 40 209
+    sleep 0.3
+    click 45 25
+    sleep 0.3
+  }
   park_pointer() { xdotool mousemove $((X + 480)) $((Y + 410)); }
   shot() {
     import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$shots/$1"
@@ -244,6 +254,8 @@ inside() {
   check "the start touched no connection" "Disconnect $guid Connect $guid" "$(switches)"
   check "and probed nothing" 1 "$(requests)"
   check "the tweaks are still set" "0x1 0xffffffff" "$(value "$tcpip\\$guid" TCPNoDelay) $(value "$profile" NetworkThrottlingIndex)"
+  click_option
+  check "while Running a click on an option changes nothing" 0x1 "$(value "$settings" tcpnodelay)"
 
   say "Stop"
   click 257 348
@@ -269,6 +281,13 @@ inside() {
   check "a second probe of /myip" 2 "$(requests)"
   check "each start asked the update stand-in once" 2 \
     "$(grep -c '"method":"GET","path":"/api.init.php"' "$run/requests.jsonl" || true)"
+
+  say "An option clicked while idle"
+  click_option
+  check "is stored at once" 0x0 "$(value "$settings" tcpnodelay)"
+  check "and leaves the tweaks alone" "absent 0xa" "$(value "$tcpip\\$guid" TCPNoDelay) $(value "$profile" NetworkThrottlingIndex)"
+  click_option
+  check "clicked again, stored again" 0x1 "$(value "$settings" tcpnodelay)"
 
   echo
   echo "$failures failed"
