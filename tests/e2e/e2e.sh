@@ -160,6 +160,9 @@ inside() {
     eval "$(xdotool getwindowgeometry --shell "$probe_win")"
     shots="$tmp" shot probe-config.png >/dev/null
     quiet_wine taskkill /im labels_probe.exe >/dev/null || true
+    # It stands where swiftlane.exe's window will: gone before that one is looked at.
+    wait_for 20 bash -c '! xdotool search --onlyvisible --class labels_probe.exe >/dev/null 2>&1' ||
+      echo "     (the probe's window is still open)"
   else
     echo "FAIL the probe's window did not appear"
     failures=$((failures + 1))
