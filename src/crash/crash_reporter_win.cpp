@@ -127,6 +127,27 @@ DWORD WINAPI AssemblerThread(void*) noexcept {
   return 0;
 }
 
+BOOL CALLBACK DisableProcessWindow(HWND hwnd, LPARAM guardThread) noexcept {
+  DWORD pid = 0;
+  DWORD thread = GetWindowThreadProcessId(hwnd, &pid);
+  if (pid == GetCurrentProcessId() && thread != static_cast<DWORD>(guardThread) && IsWindowVisible(hwnd))
+    EnableWindow(hwnd, FALSE);
+  return TRUE;
+}
+
+DWORD WINAPI DisableWindowsThread(void* guardThread) noexcept {
+  EnumWindows(DisableProcessWindow, reinterpret_cast<LPARAM>(guardThread));
+  return 0;
+}
+
+// The box is modal for the whole program: the other windows are disabled from a thread
+// nobody waits for, since a window whose thread is blocked by the crash never answers.
+void DisableOtherWindows() {
+  HANDLE t = CreateThread(nullptr, 0, DisableWindowsThread,
+                          reinterpret_cast<void*>(static_cast<ULONG_PTR>(GetCurrentThreadId())), 0, nullptr);
+  if (t) CloseHandle(t);
+}
+
 void RunReport() {
   TReporter& r = *gReporter;
   TCrashEvent& e = r.event;
@@ -144,6 +165,7 @@ void RunReport() {
   std::u16string title = ReplacePlaceholders(TCrashConfig::kTitleBar, {{u"%appname%", r.appName}});
   std::u16string message =
       ReplacePlaceholders(TCrashConfig::kExceptMsg, {{u"%exceptMsg%", ErrorBoxMessage(e.exceptionMessage)}});
+  DisableOtherWindows();
   ShowErrorBox(title, message);
 
   if (WaitForSingleObject(r.reportDone, 0) != WAIT_OBJECT_0) {
