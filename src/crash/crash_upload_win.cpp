@@ -134,7 +134,9 @@ void OpenLocation(const std::u16string& location) {
   WaitForSingleObject(thread.get(), 5000);
 }
 
-enum class TSendResult { kSuccess, kFailure, kTlsFailure };
+// kRejected: the service answered, with a status that is no success; only a request that
+// got no answer at all (and not for TLS reasons) is tried again through a proxy.
+enum class TSendResult { kSuccess, kFailure, kTlsFailure, kRejected };
 
 std::u16string QueryLocation(HINTERNET request) {
   DWORD size = 0;
@@ -177,8 +179,6 @@ TSendResult SendOnce(HINTERNET session, const TServerAddress& target, const std:
     WinHttpSetOption(request.get(), WINHTTP_OPTION_PROXY, &info, sizeof(info));
   }
   std::wstring header = L"Content-Type: multipart/form-data; boundary=" + std::wstring(boundary.begin(), boundary.end());
-  // The declared length is the formula's; BuildMultipartBody guarantees it is the body's.
-  if (body.declaredLength != body.bytes.size() || body.bytes.size() > 0xFFFFFFFFu) return TSendResult::kFailure;
   BOOL sent = WinHttpSendRequest(request.get(), header.c_str(), static_cast<DWORD>(header.size()),
                                  const_cast<char*>(body.bytes.data()), static_cast<DWORD>(body.bytes.size()),
                                  static_cast<DWORD>(body.declaredLength), 0);
@@ -189,7 +189,7 @@ TSendResult SendOnce(HINTERNET session, const TServerAddress& target, const std:
   DWORD status = 0, size = sizeof(status);
   if (!WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_STATUS_CODE | WINHTTP_QUERY_FLAG_NUMBER,
                            WINHTTP_HEADER_NAME_BY_INDEX, &status, &size, WINHTTP_NO_HEADER_INDEX))
-    return TSendResult::kFailure;
+    return TSendResult::kRejected;
   std::u16string location = (status >= 301 && status <= 303) ? QueryLocation(request.get()) : std::u16string();
   switch (ClassifyReply(status, !location.empty())) {
     case TReplyOutcome::kSuccess:
@@ -202,7 +202,7 @@ TSendResult SendOnce(HINTERNET session, const TServerAddress& target, const std:
     case TReplyOutcome::kFailure:
       break;
   }
-  return TSendResult::kFailure;
+  return TSendResult::kRejected;
 }
 
 // The current user's proxy, or else one discovered for the address.
@@ -244,6 +244,9 @@ std::optional<std::string> WindowsAnsi(const std::u16string& text) {
 bool SendMultipart(const std::u16string& serverUrl, const std::string& boundary, const TMultipartBody& body) {
   TServerAddress target = SplitServerUrl(serverUrl, TCrashConfig::kHttpPort);
   if (!target.valid) return false;
+  // The length declared up front must be the body's, or the service would read a cut or
+  // run-on request; the formula and the body are built together, so this never differs.
+  if (body.declaredLength != body.bytes.size() || body.bytes.size() > 0xFFFFFFFFu) return false;
   unique_hinternet session(
       WinHttpOpen(kUserAgent, WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
   if (!session) return false;
