@@ -18,8 +18,12 @@ adapter=lan-e2e
 address=10.77.0.5
 decoy=VMware0
 decoy_address=10.77.0.9
-myip_port=48402
-update_port=48401
+# The stand-ins answer on the ports that the build names for its services.
+build_port() {  # cache variable: the port of a localhost:PORT setting, or nothing
+  sed -n "s/^$1:[A-Z]*=localhost:\([0-9][0-9]*\)\$/\1/p" "$SWIFTLANE_BINARY_DIR/CMakeCache.txt" 2>/dev/null
+}
+myip_port="$(build_port SWIFTLANE_MYIP_HOST)"
+update_port="$(build_port SWIFTLANE_UPDATE_HOST)"
 
 # ---- inside the bed ---------------------------------------------------------------------
 inside() {
@@ -307,6 +311,10 @@ shots="$SWIFTLANE_BINARY_DIR/screenshots"
 if [ "${1:-}" == "--shots" ]; then shots="$2"; fi
 if [ -z "${DISPLAY:-}" ]; then
   echo "e2e: needs an X display (run under xvfb-run)" >&2
+  exit 77
+fi
+if [ -z "$myip_port" ] || [ -z "$update_port" ]; then
+  echo "e2e: this build does not name localhost:PORT for its public-address and update services" >&2
   exit 77
 fi
 # The stand-in services and the test CA come with the tree; without them there is nothing
