@@ -7,7 +7,8 @@
 #   e2e.sh [--shots DIR]     screenshots go to DIR (default $SWIFTLANE_BINARY_DIR/screenshots)
 #
 # Runs through wine-run.sh --env (it names the build tree) on an X display; needs root for
-# the network bed. Exits 77 when either is missing, 1 when a check failed.
+# the network bed, and a build whose public-address and update services are localhost:PORT.
+# Exits 77 when one of these is missing, 1 when a check failed.
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 : "${SWIFTLANE_BINARY_DIR:?run through wine-run.sh --env}"
