@@ -242,6 +242,31 @@ def main():
         check(box and rc == 1, f"double: box and exit code 1 (got {rc})")
         check(len(service.take()) == 1, "double: one upload")
 
+        # A local report file of 120,000 bytes: only its newest whole reports, under 75,000
+        # bytes, travel along with the new one.
+        local = os.path.join(folder, "bugreport.txt")
+        old_reports = []
+        for i in range(120):
+            old_reports.append(f"date/time         : 2026-01-01, 00:00:{i % 60:02d}:{i:03d}\r\n"
+                               f"callstack crc     : ${i:08x}, $00000000, $00000000\r\n"
+                               f"exception class   : EOld\r\n\r\nmain thread ($1):\r\n" + "z" * 880 + "\r\n\r\n")
+        big = "".join(old_reports)
+        with open(local, "w", encoding="utf-8", newline="") as f:
+            f.write(big)
+        check(len(big) >= 120000, f"cap: local file of {len(big)} bytes")
+        rc, box = run_case(exe, "cpp", url, "crash_probe.exe")
+        requests = service.take()
+        if check(len(requests) == 1 and rc == 1, "cap: one upload and exit code 1"):
+            parts = list(parse_upload(requests[0]).iter_parts())
+            sent = parts[-1].get_payload(decode=True).decode("utf-8")
+            new_start = sent.rfind("\r\ndate/time") + 2  # the start of the last report
+            kept = sent[:new_start]
+            check(len(kept.encode()) < 75000 and big.endswith(kept) and kept.startswith("date/time"),
+                  f"cap: kept {len(kept.encode())} bytes of whole newest reports")
+            # One more old report would have reached the limit.
+            check(len(kept.encode()) + len(old_reports[0]) >= 75000, "cap: no more was cut than needed")
+        check(not os.path.exists(local), "cap: local report file deleted after upload")
+
         # Server error: silent, nothing saved beside the program.
         service.reply = (500, None)
         rc, box = run_case(exe, "cpp", url, "crash_probe.exe")
