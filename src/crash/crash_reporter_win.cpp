@@ -201,6 +201,14 @@ DWORD WINAPI GuardThread(void*) noexcept {
   GetLocalTime(&e.when);
   if (exceptionClass) e.exceptionClass.swap(*exceptionClass);
   if (exceptionMessage) e.exceptionMessage.swap(*exceptionMessage);
+  if (!gReporter->guardThreadId) {
+    // No guard thread could be made at start-up: report from here.
+    try {
+      RunReport();
+    } catch (...) {
+    }
+    EndProcess();
+  }
   SetEvent(gReporter->crashSignal);
   BlockForever();
 }
@@ -304,9 +312,12 @@ void InstallCrashReporter(const TCrashReporterOptions& options) {
   r->uploadDone = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   gReporter = r;
   DWORD id = 0;
-  HANDLE guard = CreateThread(nullptr, 256 * 1024, GuardThread, nullptr, 0, &id);
-  if (guard) CloseHandle(guard);  // it runs until the process ends; nobody joins it
-  r->guardThreadId = id;
+  HANDLE guard = CreateThread(nullptr, 256 * 1024, GuardThread, nullptr, CREATE_SUSPENDED, &id);
+  if (guard) {
+    r->guardThreadId = id;
+    ResumeThread(guard);
+    CloseHandle(guard);  // it runs until the process ends; nobody joins it
+  }
   // Room for the handler on a thread whose stack has overflowed.
   ULONG guarantee = 64 * 1024;
   SetThreadStackGuarantee(&guarantee);
