@@ -41,6 +41,11 @@ def trust_ca_in_prefix(der):
     # No pipes: Wine's helper processes would inherit them and hold them open.
     subprocess.run([WINE, "reg", "add", key, "/v", "Blob", "/t", "REG_BINARY", "/d", blob.hex(), "/f"],
                    check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    return key
+
+
+def untrust_ca(key):
+    subprocess.run([WINE, "reg", "delete", key, "/f"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def find_window(title, timeout=30):
@@ -137,9 +142,10 @@ def check_upload(requests, what, exception_class, function=None, message=None):
 def main():
     probe = sys.argv[1]
     work = tempfile.mkdtemp(prefix="crash-cases-")
+    ca_key = None
     try:
         pki = make_test_pki(work)
-        trust_ca_in_prefix(pki["ca_der"])
+        ca_key = trust_ca_in_prefix(pki["ca_der"])
         service = ReportService(pki["cert"], pki["key"])
         url = f"https://localhost:{service.port}/except.php"
         folder = os.path.join(work, "app")
@@ -301,6 +307,8 @@ def main():
         rogue.close()
         service.close()
     finally:
+        if ca_key:
+            untrust_ca(ca_key)
         shutil.rmtree(work, ignore_errors=True)
     print(f"{len(failures)} failure(s)")
     return 1 if failures else 0
