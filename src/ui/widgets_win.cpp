@@ -111,6 +111,12 @@ void TControl::Attach(HWND hwnd) {
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
+void TControl::RaiseAboveSiblings() {
+  // A control made later lies above those made before it (the indicator over the start
+  // button); Windows itself puts a new child window below its older siblings.
+  if (hwnd_ && parent_) SetWindowPos(hwnd_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 RECT TControl::ScaledRect() const {
   return RECT{Scale(bounds_.left), Scale(bounds_.top), Scale(bounds_.left + bounds_.width),
               Scale(bounds_.top + bounds_.height)};
@@ -122,6 +128,7 @@ void TControl::CreateCustom(DWORD style, DWORD exStyle) {
   CreateWindowExW(exStyle, kControlClass, L"", style | WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0),
                   r.left, r.top, r.right - r.left, r.bottom - r.top, parent_ ? parent_->Handle() : nullptr,
                   nullptr, Instance(), this);
+  RaiseAboveSiblings();
 }
 
 void TControl::CreateNative(const wchar_t* cls, DWORD style, DWORD exStyle, const Text& text) {
@@ -131,6 +138,7 @@ void TControl::CreateNative(const wchar_t* cls, DWORD style, DWORD exStyle, cons
                            parent_ ? parent_->Handle() : nullptr, nullptr, Instance(), nullptr);
   if (h) {
     Attach(h);
+    RaiseAboveSiblings();
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(Font()), FALSE);
   }
 }

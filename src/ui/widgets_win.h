@@ -164,6 +164,7 @@ class TControl : public TComponent {
   static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
   static void RegisterClasses();
   void Attach(HWND hwnd);
+  void RaiseAboveSiblings();
 
   HWND hwnd_ = nullptr;
   bool destroying_ = false;
