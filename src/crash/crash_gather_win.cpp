@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <cstdarg>
 #include <cstdio>
 
 #include "crash/report_text.h"

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <typeinfo>
 #include <vector>
 #if defined(__GNUC__)
