@@ -295,6 +295,23 @@ TEST_F(ControllerTest, StopRevertsEverythingEvenWhenOfflineAndEndsIdle) {
                           "net {11111111-2222-3333-4444-555555555555} 0", "net {11111111-2222-3333-4444-555555555555} 1"));
 }
 
+TEST_F(ControllerTest, WithoutAnAdapterAStoredRunningCanStillBeStopped) {
+  services.adapterGuid.clear();
+  services.config.values[kKeyStatus] = 1;
+  Open();
+  ASSERT_EQ(form->FStatus, TStatus::stRunning);
+  ClickAt(*form->BtnStart);
+  WaitWhileBusy();
+  // The system-profile values are reset; both reconnects fail quietly on the empty GUID.
+  const std::vector<std::string> calls = SystemCalls();
+  EXPECT_THAT(calls, Contains("write HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\"
+                              "Multimedia\\SystemProfile\\SystemResponsiveness=20"));
+  EXPECT_THAT(calls, Contains("net  0"));
+  EXPECT_THAT(calls, Contains("net  1"));
+  EXPECT_EQ(form->FStatus, TStatus::stIdle);
+  EXPECT_EQ(services.config.values[kKeyStatus], 0);
+}
+
 TEST_F(ControllerTest, AWindowClosedDuringTheWaitIsNeverCalledBack) {
   services.holdPauses = true;
   services.online = false;
