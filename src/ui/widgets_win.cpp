@@ -795,6 +795,8 @@ void TMarkupLabel::Paint(HDC dc, const RECT& client) {
   // The regular font is selected already; bold runs switch to a bold one of the same face.
   win::unique_gdi bold = MakeFont(true);
   HFONT regular = Font();
+  // Puts the regular font back on every path, before the bold one is deleted.
+  SelectedObject keep(dc, regular);
   const auto select = [&](bool b) { SelectObject(dc, b && bold ? bold.get() : regular); };
   TEXTMETRICW tm{};
   GetTextMetricsW(dc, &tm);
@@ -814,7 +816,6 @@ void TMarkupLabel::Paint(HDC dc, const RECT& client) {
       TextOutW(dc, client.left + f.x, client.top + line.y, win::W(f.text), static_cast<int>(f.text.size()));
     }
   }
-  select(false);
 }
 
 TImage::TImage(TComponent* owner, Text name, TControl* parent, TRect bounds)

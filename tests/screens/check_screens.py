@@ -14,8 +14,9 @@ WHITE = 0xFFFFFF
 LOGO_BLUE = 0x32A3F2
 BUSY_EDGE = 0xD7D7D7  # grey of accent +70: the outline of the disabled start button
 TAGLINE_GREY = 0x808080
-STATES = ("idle", "busy", "running", "config", "inactive")
-HOME = ("idle", "busy", "running", "inactive")
+STATES = ("idle", "busy", "running", "config", "inactive", "hot")
+HOME = ("idle", "busy", "running", "inactive", "hot")
+ACCENT_10 = 0x5090E0  # accent +10: the start button under the mouse
 
 # Named places, in client pixels at 96 DPI (the header is 2 pixels below the accent strip).
 STRIP = [(100, 0), (100, 1), (400, 1)]
@@ -102,7 +103,8 @@ def check(shot: Shot, lang, state, fail):
     edge = BUSY_EDGE if state == "busy" else ACCENT
     for pt in START_EDGE:
         expect(pt, edge, "start button's outline")
-    expect(START_INSIDE, ACCENT if state == "running" else WHITE, "inside the start button")
+    inside = {"running": ACCENT, "hot": ACCENT_10}.get(state, WHITE)
+    expect(START_INSIDE, inside, "inside the start button")
 
     # The tagline: grey text, never darker than the grey, centred in the label.
     x0, y0 = shot.p(TAGLINE_BAND[:2])

@@ -22,7 +22,8 @@ fi
 probe="$SWIFTLANE_BINARY_DIR/tests/screens/screens_probe.exe"
 [ -f "$probe" ] || { echo "screens.sh: $probe is not built" >&2; exit 1; }
 WINE="${WINE:-wine}"
-states="idle busy running config inactive"
+# "hot": the home page with the mouse resting on the start button.
+states="idle busy running config inactive hot"
 
 locale_of() {
   case "$1" in
@@ -73,7 +74,11 @@ shoot() {
     echo "screens.sh: setting the font links for $lang in $prefix failed" >&2
     return 1
   fi
-  LC_ALL=$(locale_of "$lang") WINEPREFIX="$prefix" "$WINE" "$probe" "$state" "$(winepath -w "$info" 2>/dev/null)" \
+  local mode="$state"
+  [ "$state" = hot ] && mode=idle
+  # The mouse starts away from the window: only the hot state puts it on a button.
+  xdotool mousemove 0 0
+  LC_ALL=$(locale_of "$lang") WINEPREFIX="$prefix" "$WINE" "$probe" "$mode" "$(winepath -w "$info" 2>/dev/null)" \
     </dev/null >/dev/null 2>&1 &
   pid=$!
   for _ in $(seq 1 300); do [ -f "$info" ] && break; sleep 0.1; done
@@ -84,6 +89,13 @@ shoot() {
   fi
   local x y w h
   read -r _ x y w h < <(grep '^client ' "$info" | tr -d '\r')
+  if [ "$state" = hot ]; then
+    local bx by bw bh
+    read -r _ bx by bw bh < <(grep '^BtnStart ' "$info" | tr -d '\r')
+    xdotool mousemove $((x + bx + 8)) $((y + by + bh / 2))
+    sleep 0.2
+    xdotool mousemove $((x + bx + 10)) $((y + by + bh / 2))
+  fi
   sleep 0.4  # a few frames of the busy dots
   if ! import -window root -crop "${w}x${h}+${x}+${y}" +repage "$dir/$lang-$state.png"; then
     echo "screens.sh: no screenshot of $lang $state" >&2
