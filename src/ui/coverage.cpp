@@ -44,10 +44,12 @@ TCoverage RasterizeCoverage(const TContours& contours, bool evenOdd, int clipWid
       minY = std::min(minY, p.y), maxY = std::max(maxY, p.y);
     }
   if (minX > maxX) return out;
-  out.left = std::max(0, static_cast<int>(std::floor(minX)));
-  out.top = std::max(0, static_cast<int>(std::floor(minY)));
-  const int right = std::min(clipWidth, static_cast<int>(std::ceil(maxX)));
-  const int bottom = std::min(clipHeight, static_cast<int>(std::ceil(maxY)));
+  // Clamped while still floating point: coordinates far outside would not fit an int.
+  const auto clampTo = [](double v, int hi) { return static_cast<int>(std::clamp(v, 0.0, static_cast<double>(hi))); };
+  out.left = clampTo(std::floor(minX), clipWidth);
+  out.top = clampTo(std::floor(minY), clipHeight);
+  const int right = clampTo(std::ceil(maxX), clipWidth);
+  const int bottom = clampTo(std::ceil(maxY), clipHeight);
   if (right <= out.left || bottom <= out.top) return TCoverage{};
   out.width = right - out.left;
   out.height = bottom - out.top;

@@ -73,6 +73,10 @@ TEST(CoverageTest, ShapesAreClippedToTheAreaAndBrokenPointsDrawNothing) {
   EXPECT_EQ(c.height, 3);
   EXPECT_EQ(c.At(2, 2), 255);
   EXPECT_TRUE(RasterizeCoverage({Rect(30, 30, 5, 5)}, false, 20, 20).alpha.empty());
+  // Far outside any int, on both sides: the clip area is covered, nothing overflows.
+  const TCoverage huge = RasterizeCoverage({Rect(-1e300, -1e300, 2e300, 2e300)}, false, 4, 4);
+  EXPECT_EQ(huge.width, 4);
+  EXPECT_EQ(huge.At(3, 3), 255);
   EXPECT_TRUE(RasterizeCoverage({{{0, 0}, {NAN, 4}, {4, 4}}}, false, 20, 20).alpha.empty());
   EXPECT_TRUE(RasterizeCoverage({}, false, 20, 20).alpha.empty());
 }

@@ -64,9 +64,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# shoot PREFIX DIR LANG STATE: one screenshot of the window's client area and its info file.
+# shoot PREFIX DIR LANG STATE [DPI]: one screenshot of the window's client area and its info
+# file; with a DPI, after the window was moved to a monitor of that DPI.
 shoot() {
-  local prefix="$1" dir="$2" lang="$3" state="$4"
+  local prefix="$1" dir="$2" lang="$3" state="$4" move="${5:-}"
   local info="$work/$lang-$state.info" pid
   rm -f "$info" "$info.quit"
   # Wine rewrites the font links when the code page changes: set them under this locale.
@@ -78,7 +79,7 @@ shoot() {
   [ "$state" = hot ] && mode=idle
   # The mouse starts away from the window: only the hot state puts it on a button.
   xdotool mousemove 0 0
-  LC_ALL=$(locale_of "$lang") WINEPREFIX="$prefix" "$WINE" "$probe" "$mode" "$(winepath -w "$info" 2>/dev/null)" \
+  LC_ALL=$(locale_of "$lang") WINEPREFIX="$prefix" "$WINE" "$probe" "$mode" "$(winepath -w "$info" 2>/dev/null)" $move \
     </dev/null >/dev/null 2>&1 &
   pid=$!
   for _ in $(seq 1 300); do [ -f "$info" ] && break; sleep 0.1; done
@@ -108,9 +109,15 @@ shoot() {
 }
 
 rm -rf "$out"
-mkdir -p "$out/96" "$out/144"
+mkdir -p "$out/96" "$out/144" "$out/moved144"
 for lang in $langs; do
   for state in $states; do shoot "$WINEPREFIX" "$out/96" "$lang" "$state" || exit 1; done
+done
+# Moved from a 96-DPI monitor to one of 144 DPI: laid out and painted anew, like the window
+# that starts at 144.
+for lang in ko en; do
+  case " $langs " in *" $lang "*) ;; *) continue ;; esac
+  for state in idle busy running config; do shoot "$WINEPREFIX" "$out/moved144" "$lang" "$state" 144 || exit 1; done
 done
 make_prefix144
 for lang in $langs; do

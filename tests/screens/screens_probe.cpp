@@ -1,8 +1,10 @@
 // The real main window with fake system services, put into one state for a screenshot:
-//   screens_probe.exe idle|busy|running|config|inactive <info file>
+//   screens_probe.exe idle|busy|running|config|inactive <info file> [<dpi>]
 // Once the window is painted it writes <info file> (its DPI, where its client area lies on
 // the screen, and the rectangles of the controls the checks name) and waits until
 // "<info file>.quit" appears. "inactive" shows the home page with another window active.
+// With a DPI the window is then moved to a monitor of that DPI, as the system moves it:
+// WM_DPICHANGED with the suggested rectangle.
 #include <windows.h>
 
 #include <cstdio>
@@ -44,8 +46,8 @@ LRESULT CALLBACK OtherProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindo
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    fprintf(stderr, "usage: screens_probe idle|busy|running|config|inactive <info file>\n");
+  if (argc != 3 && argc != 4) {
+    fprintf(stderr, "usage: screens_probe idle|busy|running|config|inactive <info file> [<dpi>]\n");
     return 2;
   }
   const std::string state = argv[1], info = argv[2];
@@ -85,6 +87,15 @@ int main(int argc, char** argv) {
                             wc.hInstance, nullptr);
     SetForegroundWindow(other);
     SetActiveWindow(other);
+  }
+  if (argc == 4) {
+    const int dpi = atoi(argv[3]);
+    RECT wr{};
+    GetWindowRect(form->Handle(), &wr);
+    const int from = form->Dpi();
+    RECT suggested{wr.left, wr.top, wr.left + MulDiv(wr.right - wr.left, dpi, from),
+                   wr.top + MulDiv(wr.bottom - wr.top, dpi, from)};
+    SendMessageW(form->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
   }
   for (int i = 0; i < 20; ++i) {
     Pump();
