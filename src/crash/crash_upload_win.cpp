@@ -297,6 +297,15 @@ bool UploadReport(const std::string& reportUtf8, const std::u16string& serverUrl
     DeleteFileW(W(uploadFile));
   }
   std::optional<std::string> contents = WriteReportFile(uploadFile, reportUtf8);
+  // A file that cannot be opened moves to the user's application-data folder (when the
+  // configured name is a bare file name), and then to a name of its own.
+  if (!contents && std::u16string(TCrashConfig::kBugRepFile).find(u'\\') == std::u16string::npos) {
+    const std::u16string appData = UserAppDataReportFile();
+    if (!appData.empty()) {
+      CreateDirectoryW(W(appData.substr(0, appData.rfind(u'\\'))), nullptr);
+      contents = WriteReportFile(appData, reportUtf8);
+    }
+  }
   if (!contents) {
     std::u16string fallback = work + Ascii16(std::to_string(GetTickCount64())) +
                               TCrashConfig::kBugRepFile;
