@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Post-link step: appends our function-name table and the file's CRC-32 to an executable.
 
-usage: embed_crash_data.py <exe> <nm>
+usage: embed_crash_data.py <exe> <nm> [<strip>]   (with strip, the image ships without symbols)
 The crash reporter reads the table to name frames of its call stacks and checks the CRC at
 start-up. Running it again on the same file replaces the earlier trailer.
 """
@@ -42,6 +42,7 @@ def strip_trailer(data):
 
 def main():
     exe, nm = sys.argv[1], sys.argv[2]
+    strip = sys.argv[3] if len(sys.argv) > 3 else ""
     with open(exe, "rb") as f:
         data = strip_trailer(f.read())
     with open(exe, "wb") as f:  # nm reads the bare image
@@ -58,6 +59,12 @@ def main():
         addr = int(parts[0], 16) - base
         if 0 <= addr < 1 << 32:
             names.setdefault(addr, parts[2][:MAX_NAME])
+    if strip:
+        # The names are taken; the symbol and debug sections need not ship. Stripping moves
+        # no code, so the addresses above stay valid.
+        subprocess.run([strip, "--strip-all", exe], check=True)
+        with open(exe, "rb") as f:
+            data = f.read()
     payload = bytearray(struct.pack("<I", len(names)))
     prev = 0
     for rva in sorted(names):
