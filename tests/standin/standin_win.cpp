@@ -74,4 +74,17 @@ std::string Quoted(std::string_view text) {
   return out + "\"";
 }
 
+::testing::AssertionResult HasHeadersInOrder(const std::string& record,
+                                             const std::vector<std::pair<std::string, std::string>>& headers) {
+  size_t from = 0;
+  for (const auto& [name, value] : headers) {
+    const std::string entry = "[" + Quoted(name) + "," + Quoted(value) + "]";
+    const size_t at = record.find(entry, from);
+    if (at == std::string::npos)
+      return ::testing::AssertionFailure() << entry << " missing or out of order in " << record;
+    from = at + entry.size();
+  }
+  return ::testing::AssertionSuccess();
+}
+
 }  // namespace swiftlane::standin

@@ -3,8 +3,11 @@
 // names their run directory in SWIFTLANE_STANDIN_RUN.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace swiftlane::standin {
@@ -20,5 +23,9 @@ std::vector<std::string> Records(std::string_view site);
 
 // The JSON text of a string, as it stands in a record: Quoted("ip") is "\"ip\"".
 std::string Quoted(std::string_view text);
+
+// Success when the record holds each header with its value, in this order.
+::testing::AssertionResult HasHeadersInOrder(const std::string& record,
+                                             const std::vector<std::pair<std::string, std::string>>& headers);
 
 }  // namespace swiftlane::standin
