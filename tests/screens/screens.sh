@@ -55,6 +55,11 @@ make_prefix144() {
   WINEPREFIX="$prefix144" wineserver -w
   touch "$prefix144/.swiftlane-ready"
 }
+# One server for the whole series: a new shot must not race a server that is still
+# ending after the last one.
+start_server144() {
+  WINEPREFIX="$prefix144" wineserver -p </dev/null >/dev/null 2>&1 || true
+}
 
 work=$(mktemp -d)
 cleanup() {
@@ -120,6 +125,7 @@ for lang in ko en; do
   for state in idle busy running config; do shoot "$WINEPREFIX" "$out/moved144" "$lang" "$state" 144 || exit 1; done
 done
 make_prefix144
+start_server144
 for lang in $langs; do
   for state in $states; do shoot "$prefix144" "$out/144" "$lang" "$state" || exit 1; done
 done
