@@ -140,7 +140,11 @@ bool Send(const std::u16string& Url, const HeaderList& Headers, BodyDecoding Dec
   if (!ReadBody(request.get(), bytes)) return false;
   const UINT codePage =
       Decoding == BodyDecoding::Utf8 ? kUtf8 : CodePageOfCharset(CharsetOfContentType(QueryContentType(request.get())));
-  reply.body = DecodeText(bytes, codePage);
+  if (Decoding == BodyDecoding::DeclaredCharsetStrict) {
+    if (!DecodeTextExactly(bytes, codePage, reply.body)) return false;
+  } else {
+    reply.body = DecodeText(bytes, codePage);
+  }
   Reply = std::move(reply);
   return true;
 }
@@ -190,6 +194,27 @@ std::u16string DecodeText(std::string_view Bytes, std::uint32_t CodePage) {
   std::wstring text(static_cast<size_t>(n), L'\0');
   n = MultiByteToWideChar(cp, 0, Bytes.data(), size, text.data(), n);
   return win::U(text.data(), static_cast<size_t>(n > 0 ? n : 0));
+}
+
+bool DecodeTextExactly(std::string_view Bytes, std::uint32_t CodePage, std::u16string& Text) {
+  if (Bytes.empty()) {
+    Text.clear();
+    return true;
+  }
+  if (CodePage == kUtf16Le || CodePage == kUtf16Be) {
+    if (Bytes.size() % 2) return false;
+    Text = DecodeText(Bytes, CodePage);
+    return true;
+  }
+  const UINT cp = CodePage != 0 && IsValidCodePage(CodePage) ? CodePage : kUtf8;
+  const int size = static_cast<int>(Bytes.size());
+  int n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, Bytes.data(), size, nullptr, 0);
+  if (n <= 0) return false;
+  std::wstring text(static_cast<size_t>(n), L'\0');
+  n = MultiByteToWideChar(cp, MB_ERR_INVALID_CHARS, Bytes.data(), size, text.data(), n);
+  if (n <= 0) return false;
+  Text = win::U(text.data(), static_cast<size_t>(n));
+  return true;
 }
 
 bool HttpGet(const std::u16string& Url, const HeaderList& Headers, BodyDecoding Decoding, HttpReply& Reply) {

@@ -15,8 +15,9 @@ namespace swiftlane {
 using HeaderList = std::vector<std::pair<std::u16string, std::u16string>>;
 
 enum class BodyDecoding {
-  DeclaredCharset,  // the charset of the reply's Content-Type; UTF-8 when none or unknown
-  Utf8,             // UTF-8 whatever the reply declares
+  DeclaredCharset,        // the charset of the reply's Content-Type; UTF-8 when none or unknown
+  DeclaredCharsetStrict,  // the same, but bytes that are no text in it make the reply fail
+  Utf8,                   // UTF-8 whatever the reply declares
 };
 
 inline constexpr std::uint32_t kHttpTimeoutMs = 60000;  // connect, send and receive each
@@ -46,5 +47,7 @@ std::uint32_t CodePageOfCharset(std::u16string_view Charset);
 // Bytes to text by a code page; invalid sequences become U+FFFD. A code page that is 0 or
 // not available on this system decodes as UTF-8.
 std::u16string DecodeText(std::string_view Bytes, std::uint32_t CodePage);
+// The same, but false when the bytes hold an invalid sequence for the code page.
+bool DecodeTextExactly(std::string_view Bytes, std::uint32_t CodePage, std::u16string& Text);
 
 }  // namespace swiftlane

@@ -52,6 +52,16 @@ TEST(DecodeText, InvalidBytesBecomeReplacementCharacters) {
   EXPECT_EQ(DecodeText("a\xff" "b", 65001), u"a\uFFFDb");
 }
 
+TEST(DecodeTextExactly, InvalidSequencesAreAnError) {
+  std::u16string text = u"untouched";
+  EXPECT_FALSE(DecodeTextExactly("a\xff" "b", 65001, text));
+  EXPECT_FALSE(DecodeTextExactly(std::string("i\0p", 3), 1200, text));  // a dangling byte
+  EXPECT_TRUE(DecodeTextExactly("caf\xc3\xa9", 65001, text));
+  EXPECT_EQ(text, u"caf\u00e9");
+  EXPECT_TRUE(DecodeTextExactly("caf\xe9", 1252, text));
+  EXPECT_EQ(text, u"caf\u00e9");
+}
+
 TEST(DecodeText, UnknownOrUnavailableCodePageDecodesAsUtf8) {
   EXPECT_EQ(DecodeText("caf\xc3\xa9", 0), u"caf\u00e9");
   EXPECT_EQ(DecodeText("caf\xc3\xa9", 12345), u"caf\u00e9");

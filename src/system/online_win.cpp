@@ -8,7 +8,8 @@ namespace swiftlane {
 bool IsOnlineAt(const std::u16string& hostPort) {
   try {
     HttpReply reply;
-    if (!HttpGet(u"https://" + hostPort + u"/myip", {}, BodyDecoding::DeclaredCharset, reply)) return false;
+    // A body that is no text in its declared character set is a failed probe.
+    if (!HttpGet(u"https://" + hostPort + u"/myip", {}, BodyDecoding::DeclaredCharsetStrict, reply)) return false;
     // The status is not looked at: an error page that names the key counts as online.
     return reply.body.find(u"\"ip\"") != std::u16string::npos;
   } catch (...) {

@@ -43,6 +43,8 @@ TEST(IsOnline, ErrorStatusWhoseBodyHoldsTheKeyIsOnline) { EXPECT_TRUE(Probe("myi
 TEST(IsOnline, BodyWithoutTheQuotedLowerCaseKeyIsOffline) {
   EXPECT_FALSE(Probe("myip-no-key"));
   EXPECT_FALSE(Probe("myip-empty"));
+  // "ip" is there, but the body is no UTF-8 as it declares: a decoding error is no reply.
+  EXPECT_FALSE(Probe("myip-bad-utf8"));
 }
 
 TEST(IsOnline, ServerThatClosesWithoutReplyIsOffline) {
