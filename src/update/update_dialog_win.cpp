@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "system/win_handles_win.h"
+#include "ui/widgets_win.h"
 #include "update/shell_win.h"
 #include "update/update_text.h"
 #include "update/update_win.h"
@@ -267,6 +268,7 @@ void StartHoldCommand() {
       try {
         SendHoldCommand(url);
       } catch (...) {
+        ui::HandleDispatchException(std::current_exception());
       }
     }).detach();
   } catch (...) {

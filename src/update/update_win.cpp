@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "system/http_win.h"
+#include "ui/widgets_win.h"
 #include "update/install_id_win.h"
 #include "update/shell_win.h"
 #include "update/version_win.h"
@@ -79,15 +80,14 @@ void CheckUpdate(const std::u16string& ServiceURL, UpdateCallback Callback, std:
         std::u16string reply;
         if (!FetchUpdateReply(headers, work->hooks.send, work->hooks.sleep, work->hooks.closing, reply)) return;
         if (!work->hooks.runOnWindowThread) return;
-        // The window thread runs the handling, the modal notice and the callback while
-        // this thread waits; nothing may escape into its message loop.
+        // The window thread runs the handling, the modal notice and the callback while this
+        // thread waits; the hand-over gives whatever escapes there to the crash reporter.
         work->hooks.runOnWindowThread([work, reply] {
-          try {
-            HandleUpdateReply(reply, work->hooks.dialog, work->hooks.shellOpen, work->callback);
-          } catch (...) {
-          }
+          HandleUpdateReply(reply, work->hooks.dialog, work->hooks.shellOpen, work->callback);
         });
       } catch (...) {
+        // Failures of the exchange are results, not exceptions: what arrives here is a fault.
+        ui::HandleDispatchException(std::current_exception());
       }
     }).detach();
   } catch (...) {
